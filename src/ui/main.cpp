@@ -1,7 +1,16 @@
+#include "Application.h"
+#include "DesktopServices.h"
+#include "UMainMenu.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    InitialiseApplication(app);
+    DesktopServices services;
+    TFMainMenu window(services);
+    FMainMenu = &window;
+    window.show();
+    return app.exec();
 }

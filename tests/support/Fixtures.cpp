@@ -3,6 +3,7 @@
 #include <QtTest>
 #include <cstdio>
 #include <jpeglib.h>
+#include <ftw.h>
 #include <sys/stat.h>
 
 QImage FixturePixels(const JpegOptions& o)
@@ -69,6 +70,24 @@ void WriteBytes(const QByteArray& path, const QByteArray& bytes)
 FixtureFolder::FixtureFolder()
 {
     QVERIFY(dir_.isValid());
+    dir_.setAutoRemove(false); // names that are not UTF-8 defeat QDir; removed by bytes below
+}
+
+FixtureFolder::~FixtureFolder()
+{
+    // Make everything writable first (tests take permissions away), then remove it all.
+    const auto remove = [](const char* path, const struct stat*, int, struct FTW*) {
+        ::remove(path);
+        return 0;
+    };
+    const auto unlock = [](const char* path, const struct stat* st, int type, struct FTW*) {
+        if (type == FTW_D || type == FTW_DNR)
+            ::chmod(path, 0700);
+        (void)st;
+        return 0;
+    };
+    ::nftw(Path().constData(), unlock, 16, FTW_PHYS);
+    ::nftw(Path().constData(), remove, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 QByteArray FixtureFolder::Path() const

@@ -27,6 +27,9 @@ void WriteBytes(const QByteArray& path, const QByteArray& bytes);
 class FixtureFolder {
 public:
     FixtureFolder();
+    ~FixtureFolder();
+    FixtureFolder(const FixtureFolder&) = delete;
+    FixtureFolder& operator=(const FixtureFolder&) = delete;
     QByteArray Path() const;
     QByteArray File(const QByteArray& name) const;
     void AddFile(const QByteArray& name, const QByteArray& bytes = {}) const;

@@ -1,0 +1,32 @@
+#include "Application.h"
+
+#include "Texts.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLocale>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
+
+void InitialiseApplication(QApplication& app)
+{
+    QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    // The window names the fonts of the Japanese desktop; here the IPA fonts stand in for them,
+    // the fixed-pitch one drawing a double-width glyph in exactly two cells.
+    QFont::insertSubstitution(QString::fromUtf8(kProportionalFont), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QString::fromUtf8(kFixedPitchFont), QStringLiteral("IPAGothic"));
+    QFont font(QString::fromUtf8(kProportionalFont));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+
+    // clBtnFace for the window's face.
+    QPalette palette = QApplication::style()->standardPalette();
+    palette.setColor(QPalette::Window, QColor(0xF0, 0xF0, 0xF0));
+    palette.setColor(QPalette::Button, QColor(0xF0, 0xF0, 0xF0));
+    QApplication::setPalette(palette);
+    app.setQuitOnLastWindowClosed(true);
+}

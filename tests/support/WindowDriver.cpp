@@ -1,0 +1,48 @@
+#include "WindowDriver.h"
+
+#include "platform/Controls.h"
+#include "platform/TComboBox.h"
+#include "ui/Application.h"
+
+#include <QAction>
+
+void InitialiseForTests(QApplication& app)
+{
+    InitialiseApplication(app);
+}
+
+WindowDriver::WindowDriver() : window(std::make_unique<TFMainMenu>(services))
+{
+    FMainMenu = window.get();
+    window->show();
+}
+
+void WindowDriver::Open(const std::optional<QByteArray>& path)
+{
+    services.pickerAnswers.push_back(path);
+    window->mOpen1->trigger();
+}
+
+void WindowDriver::Key(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QWidget* target = QApplication::focusWidget();
+    QTest::keyClick(target ? target : window.get(), key, modifiers);
+}
+
+QStringList WindowDriver::ListNames() const
+{
+    QStringList names;
+    for (int i = 0; i < window->ComboBox1->count(); ++i)
+        names << window->ComboBox1->itemText(i);
+    return names;
+}
+
+QString WindowDriver::PositionText() const
+{
+    return window->StatusBar1->SimpleText();
+}
+
+QString WindowDriver::Caption() const
+{
+    return window->windowTitle();
+}
