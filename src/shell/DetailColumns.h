@@ -2,10 +2,13 @@
 // The detail columns the shell object answers from GetDetailsOf, read from the file system and,
 // for pictures, from their metadata (EXIF, Windows XP tags, XMP, the JPEG comment).
 //
-// An item is read once (ItemDetails::Read): one statx, the first bytes for the type name, and for a
-// picture one metadata read that touches only its header segments. Every column is then answered
-// from memory as text, empty where nothing applies. Nothing here throws for a broken, hostile,
-// vanished or unreadable item: what cannot be read is empty.
+// An item is read once (ItemDetails::Read): one statx (two for a symbolic link), the first 16 KiB
+// for the type name, and for a picture one metadata read that touches only its header segments
+// (a JPEG whose EXIF block Exiv2 refuses as a whole is read a second time without it, so that its
+// other metadata and its pixel size still show). Every column is then answered from memory as text,
+// empty where nothing applies. Nothing here throws for a broken, hostile, vanished or unreadable
+// item: what cannot be read is empty. FIFOs, devices and sockets are never opened.
+// GUI thread only (the type name briefly sets the default QLocale).
 
 #include <QByteArray>
 #include <QDateTime>
