@@ -97,9 +97,14 @@ std::shared_ptr<TFolderItems> TShellFolder::Items()
     return std::make_shared<TFolderItems>(path_, std::move(entries));
 }
 
-QString TShellFolder::GetDetailsOf(const TFolderItem&, int)
+QString TShellFolder::GetDetailsOf(const TFolderItem& item, int column)
 {
-    return {};
+    const ShellEntry* entry = item.Entry();
+    if (!entry)
+        return {};
+    if (!entry->details)
+        entry->details = ItemDetails::Read(item.Path());
+    return entry->details->Column(column);
 }
 
 std::unique_ptr<TShellFolder> TShellApplication::NameSpace(const QByteArray& path)
