@@ -466,7 +466,9 @@ ItemDetails ItemDetails::Read(const QByteArray& path)
     details.Set(DetailColumn::Type, TypeText(path, name, mode, st.stx_size));
     if (st.stx_mask & STATX_MTIME)
         details.Set(DetailColumn::Modified, DetailDateText(FileTime(st.stx_mtime)));
-    if (st.stx_mask & STATX_BTIME)
+    // Some file systems (overlays among them) claim a birth time and report the epoch: that is
+    // no creation date.
+    if ((st.stx_mask & STATX_BTIME) && (st.stx_btime.tv_sec != 0 || st.stx_btime.tv_nsec != 0))
         details.Set(DetailColumn::Created, DetailDateText(FileTime(st.stx_btime)));
     if (st.stx_mask & STATX_ATIME)
         details.Set(DetailColumn::Accessed, DetailDateText(FileTime(st.stx_atime)));
