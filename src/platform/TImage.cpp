@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <new>
 #include <vector>
 
 TImage::TImage(QWidget* parent) : QWidget(parent)
@@ -134,10 +135,15 @@ void TImage::paintEvent(QPaintEvent*)
 
     QPainter painter(this);
     if (stretch_) {
-        const QImage& view = StretchedView(rows);
-        if (view.isNull())
+        const QImage* view = nullptr;
+        try {
+            view = &StretchedView(rows);
+        } catch (const std::bad_alloc&) {
+            return; // no memory for the scaled view: nothing is drawn, nothing thrown into Qt
+        }
+        if (view->isNull())
             return;
-        painter.drawImage(QPoint(0, 0), view);
+        painter.drawImage(QPoint(0, 0), *view);
     } else {
         painter.drawImage(QPoint(0, 0), bitmap, QRect(0, 0, bitmap.width(), rows));
     }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <new>
 #include <jpeglib.h>
 #include <jerror.h>
 #include <sys/stat.h>
@@ -108,7 +109,12 @@ TJPEGImage::~TJPEGImage() = default;
 
 void TJPEGImage::LoadFromFile(const QByteArray& path)
 {
-    QByteArray bytes = ReadWholeFile(path);
+    QByteArray bytes;
+    try {
+        bytes = ReadWholeFile(path);
+    } catch (const std::bad_alloc&) {
+        throw Exception(TooLargeText(path));
+    }
     JpegHeader header;
     {
         JpegDecoder decoder(reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size()));
@@ -134,6 +140,16 @@ void TJPEGImage::LoadFromFile(const QByteArray& path)
 }
 
 void TJPEGImage::StartDecode(bool quantiseForScreen)
+{
+    // Called from paint events: nothing may be thrown from here.
+    try {
+        BeginDecode(quantiseForScreen);
+    } catch (const std::bad_alloc&) {
+        Fail(JERR_OUT_OF_MEMORY);
+    }
+}
+
+void TJPEGImage::BeginDecode(bool quantiseForScreen)
 {
     if (Empty())
         return;
@@ -235,6 +251,17 @@ void TJPEGImage::ConvertCmykRows(int firstRow, int count)
 }
 
 bool TJPEGImage::DecodeSome(int maxMilliseconds, int maxRows)
+{
+    // Called from the event loop: nothing may be thrown from here.
+    try {
+        return DecodeSlice(maxMilliseconds, maxRows);
+    } catch (const std::bad_alloc&) {
+        Fail(JERR_OUT_OF_MEMORY);
+        return true;
+    }
+}
+
+bool TJPEGImage::DecodeSlice(int maxMilliseconds, int maxRows)
 {
     if (state_ != DecodeState::Running)
         return true;

@@ -79,6 +79,8 @@ public:
     void SetInputSliceBytes(std::size_t bytes) { sliceBytes_ = bytes; }
 
 private:
+    void BeginDecode(bool quantiseForScreen);
+    bool DecodeSlice(int maxMilliseconds, int maxRows);
     bool BeginOutput();
     void Fail(int turboCode);
     void ConvertCmykRows(int firstRow, int count);
