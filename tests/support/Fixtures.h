@@ -12,6 +12,13 @@ struct JpegOptions {
     bool grayscale = false;
     bool progressive = false;
     unsigned seed = 1; // pixel pattern; the same seed gives the same picture
+    int noise = 0;     // pseudo-random noise of up to +-noise on every sample (seeded): big files
+    // Four-component files, from the same RGB pattern: stored as CMYK, or as YCCK.
+    bool cmyk = false;
+    bool ycck = false;
+    // CMYK/YCCK only: with the Adobe marker the samples are stored inverted, as Adobe software
+    // writes them (255 = no ink); without it they are plain ink amounts.
+    bool adobeMarker = true;
 };
 
 // The picture a JPEG fixture encodes, before compression (RGB888, or Grayscale8).
@@ -19,6 +26,17 @@ QImage FixturePixels(const JpegOptions& options);
 
 // A JPEG file encoded with libjpeg; returns its bytes.
 QByteArray EncodeJpeg(const JpegOptions& options);
+
+// libjpeg's own straightforward decode of a JPEG: scale 1/1, defaults, block smoothing on; RGB888,
+// or when quantising (always for grayscale files) 236 colours into Indexed8 with the colour map as
+// colour table. A null image when libjpeg fails.
+QImage DecodeJpegReference(const QByteArray& jpeg, bool quantise);
+
+// The JPEG with its frame header (SOF) saying width x height instead.
+QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height);
+
+// The JPEG with `bytes` inserted just before its scanIndex-th (0-based) start-of-scan marker.
+QByteArray InsertBeforeScan(const QByteArray& jpeg, int scanIndex, const QByteArray& bytes);
 
 // Writes bytes to a path (bytes, as the file system takes them); fails the test on error.
 void WriteBytes(const QByteArray& path, const QByteArray& bytes);

@@ -1,0 +1,102 @@
+#pragma once
+// The JPEG picture of a photo frame, over libjpeg-turbo.
+//
+// LoadFromFile reads the file whole into memory (one open, read to the end) and parses only its
+// header, which gives Width and Height. The full decode, at scale 1/1, runs later from that memory,
+// when the picture is first drawn, and in slices (StartDecode, then DecodeSome until it reports the
+// end) so that the event loop stays live between slices.
+//
+// The decoded bitmap:
+// - colour files: 24-bit (QImage::Format_RGB888), decoded straight into the bitmap's rows;
+// - grayscale files always, and colour files when the screen has 8 or fewer bits a pixel
+//   (StartDecode's quantiseForScreen): an 8-bit palette bitmap (QImage::Format_Indexed8) of
+//   libjpeg's 236-colour quantisation, the colour map as its colour table;
+// - CMYK and YCCK files are converted to RGB for display (Adobe files store inverted CMYK, files
+//   without the Adobe marker plain CMYK); when quantised, to the 216 colours of a 6x6x6 cube.
+// Warnings are ignored: a truncated file decodes to the end of its data and shows what was there.
+// A fatal error during the decode is kept (DecodeError) in the words of a load error.
+
+#include "platform/JpegDecoder.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <climits>
+#include <cstddef>
+#include <memory>
+#include <optional>
+
+class TJPEGImage {
+public:
+    // Files larger than this are not read, and pictures whose 24-bit bitmap would be larger than
+    // this are refused at load, before anything is allocated for them.
+    static constexpr qint64 kMaxFileBytes = qint64(1) << 30;
+    static constexpr qint64 kMaxBitmapBytes = qint64(1) << 30;
+    // Compressed bytes offered to the decoder per step while it absorbs a multi-scan file.
+    static constexpr std::size_t kDefaultInputSliceBytes = 64 * 1024;
+
+    enum class DecodeState { NotStarted, Running, Finished, Failed };
+
+    TJPEGImage();
+    ~TJPEGImage();
+    TJPEGImage(const TJPEGImage&) = delete;
+    TJPEGImage& operator=(const TJPEGImage&) = delete;
+
+    // Raises Exception: "ファイル %s は開けません" (missing, no access, not a regular file, read
+    // error), "JPEG エラー #%d" (the decoder's fatal error in the header, classic numbering; an
+    // empty file gives 41), "ファイル %s は大きすぎて表示できません" (over the limits above).
+    // On failure the picture keeps what it held before.
+    void LoadFromFile(const QByteArray& path);
+
+    bool Empty() const { return data_.isNull(); }  // nothing loaded yet
+    int Width() const { return header_.width; }
+    int Height() const { return header_.height; }
+    bool Grayscale() const { return header_.grayscale; }
+
+    // Begins a decode for drawing (abandoning one in progress). Cheap: it sets the decoder up and
+    // decodes nothing yet. Does nothing when no picture is loaded.
+    void StartDecode(bool quantiseForScreen);
+    // Decodes for about maxMilliseconds (and at most maxRows rows); always makes some progress.
+    // Returns true when the decode has ended (finished or failed), false while more is to do.
+    bool DecodeSome(int maxMilliseconds, int maxRows = INT_MAX);
+    // Runs the decode in progress to its end.
+    void FinishDecode();
+    // Stops a decode in progress and frees the decoder and the partial bitmap; the picture can be
+    // decoded again later. A finished or failed decode is left as it is.
+    void AbandonDecode();
+
+    DecodeState State() const { return state_; }
+    bool DecodeStarted() const { return state_ != DecodeState::NotStarted; }
+    bool Finished() const { return state_ == DecodeState::Finished; }
+    bool Quantised() const { return quantised_; }
+    int RowsDecoded() const { return rows_; }
+    // The bitmap being decoded: null until the decoder gives its first row's format; rows at and
+    // beyond RowsDecoded() are not decoded yet.
+    const QImage& Bitmap() const { return bitmap_; }
+    // "JPEG エラー #%d" when the decode failed.
+    const std::optional<QString>& DecodeError() const { return error_; }
+
+    void SetInputSliceBytes(std::size_t bytes) { sliceBytes_ = bytes; }
+
+private:
+    void BeginDecode(bool quantiseForScreen);
+    bool DecodeSlice(int maxMilliseconds, int maxRows);
+    bool BeginOutput();
+    void Fail(int turboCode);
+    void ConvertCmykRows(int firstRow, int count);
+
+    QByteArray data_;
+    JpegHeader header_;
+    std::unique_ptr<JpegDecoder> decoder_;
+    DecodeState state_ = DecodeState::NotStarted;
+    bool quantised_ = false;
+    bool outputStarted_ = false;
+    int rows_ = 0;
+    QImage bitmap_;
+    QByteArray cmykRows_;
+    std::optional<QString> error_;
+    std::size_t sliceBytes_ = kDefaultInputSliceBytes;
+};
+
+// The text of a fatal decoder error: "JPEG エラー #%d" with the classic message number.
+QString JpegErrorText(int turboCode);
