@@ -86,6 +86,8 @@ void AnchorLayout::Realign()
                 r = free;
                 break;
             case TAlign::alNone: {
+                if (rule.anchors == (akLeft | akTop))
+                    continue; // nothing to keep: it stays where it was put (a fitted picture box)
                 const int dx = size.width() - rule.parentAtReference.width();
                 const int dy = size.height() - rule.parentAtReference.height();
                 if (rule.anchors & akRight) {

@@ -87,15 +87,20 @@ void TFMainMenu::BuildControls()
     Panel4 = new TPanel(Panel3, TPanel::Bevel::Lowered, TPanel::Bevel::Raised);
     frames->Place(Panel4, {254, 382, 254, 190}, TAlign::alNone, akLeft | akBottom);
 
-    const int depth = services_.ScreenDepth();
-    Image1 = new TImage(pPhoto1, depth);
+    Image1 = new TImage(pPhoto1);
     pPhoto1->Layout()->Place(Image1, {2, 2, 504, 378});
-    Image2 = new TImage(Panel1, depth);
+    Image2 = new TImage(Panel1);
     Panel1->Layout()->Place(Image2, {2, 2, 250, 186});
-    Image3 = new TImage(Panel4, depth);
+    Image3 = new TImage(Panel4);
     Panel4->Layout()->Place(Image3, {2, 2, 250, 186});
-    for (TImage* image : {Image1, Image2, Image3})
+    const int depth = services_.ScreenDepth();
+    for (TImage* image : {Image1, Image2, Image3}) {
+        image->SetStretch(true);
+        image->SetIncrementalDisplay(true);
+        image->SetScreenDepth(depth);
+        // A picture that fails while it is drawn is reported from the event loop.
         image->OnDecodeError = [this](const QString& message) { guard_.QueueReport(message); };
+    }
 
     // Settings that matter.
     ComboBox1->setFocusPolicy(Qt::ClickFocus);

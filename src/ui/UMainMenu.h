@@ -109,6 +109,7 @@ private:
     void BuildMenu();
     void ListFolder();
     void ShowCurrentPhoto();
+    void LoadFrame(TImage* box, const TFolderItem& item);
     void ShowDetails();
     void WritePositionText();
     void Guarded(const std::function<void()>& handler) { guard_.Run(handler); }
