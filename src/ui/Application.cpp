@@ -12,6 +12,8 @@
 void InitialiseApplication(QApplication& app)
 {
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
+    // So that desktops match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.porteo.Porteo"));
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
