@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
@@ -30,5 +32,10 @@ void InitialiseApplication(QApplication& app)
     palette.setColor(QPalette::Window, QColor(0xF0, 0xF0, 0xF0));
     palette.setColor(QPalette::Button, QColor(0xF0, 0xF0, 0xF0));
     QApplication::setPalette(palette);
+    // Qt's own dialogs (the folder picker, the message boxes' buttons) in Japanese too.
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
     app.setQuitOnLastWindowClosed(true);
 }

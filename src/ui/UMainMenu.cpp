@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 TFMainMenu* FMainMenu = nullptr;
 
@@ -31,13 +32,14 @@ TFMainMenu::TFMainMenu(Services& services, QWidget* parent)
     setWindowTitle(QString::fromUtf8(kAppTitle));
     BuildControls();
     BuildMenu();
-    qApp->installEventFilter(this); // key preview: the window sees every key first
+    installEventFilter(this);
+    create();
+    windowHandle()->installEventFilter(this); // key preview: the window sees every key first
     Guarded([this] { FormCreate(this); });
 }
 
 TFMainMenu::~TFMainMenu()
 {
-    qApp->removeEventFilter(this);
     if (FMainMenu == this)
         FMainMenu = nullptr;
 }
@@ -199,16 +201,11 @@ void TFMainMenu::closeEvent(QCloseEvent* event)
 
 bool TFMainMenu::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        // A key goes first to the focused widget and, if that ignores it, on to its parents:
-        // the window looks at it once, on its first delivery, and never consumes it.
-        QWidget* target = QApplication::focusWidget();
-        if (!target)
-            target = this;
-        if (watched == target && target->window() == this) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            Guarded([&] { FormKeyDown(this, key->key(), key->modifiers()); });
-        }
+    if (event->type() == QEvent::KeyPress && watched == windowHandle()) {
+        // Key preview: the window's own platform window receives each key exactly once, before
+        // it hands it to the focused widget. The key is never consumed.
+        auto* key = static_cast<QKeyEvent*>(event);
+        Guarded([&] { FormKeyDown(this, key->key(), key->modifiers()); });
     } else if (event->type() == QEvent::WindowActivate && watched == this && !activatedOnce_) {
         activatedOnce_ = true;
         Edit2->setFocus(Qt::ActiveWindowFocusReason);

@@ -118,6 +118,7 @@ private:
     HandlerGuard guard_;
     int refreshCount_ = 0;
     bool activatedOnce_ = false;
+
 };
 
 // The window, once created (the program has one).

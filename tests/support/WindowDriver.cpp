@@ -25,8 +25,9 @@ void WindowDriver::Open(const std::optional<QByteArray>& path)
 
 void WindowDriver::Key(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
-    QWidget* target = QApplication::focusWidget();
-    QTest::keyClick(target ? target : window.get(), key, modifiers);
+    // Through the window's platform window, as a real key arrives: the window previews it, then
+    // the focused widget gets it.
+    QTest::keyClick(window->windowHandle(), key, modifiers);
 }
 
 QStringList WindowDriver::ListNames() const

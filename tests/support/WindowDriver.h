@@ -27,7 +27,7 @@ struct WindowDriver {
     WindowDriver();
     // Chooses "フォルダ選択(&O)" with the picker answering `path` (nothing: cancel).
     void Open(const std::optional<QByteArray>& path);
-    // Presses a key on the focused control, as the keyboard would.
+    // Presses a key as the keyboard would: the window sees it first, then the focused control.
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     QStringList ListNames() const;   // the opening names as shown
     QString PositionText() const;    // the status bar's text
