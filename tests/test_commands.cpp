@@ -171,6 +171,34 @@ private slots:
         d.window->Edit2->removeEventFilter(&spy);
     }
 
+    // A command that takes the focus away from the window (a message box or the folder picker
+    // does, until the window is active again) runs once for its key: the key, ignored by the
+    // focused control and passed on to its parents, is not taken for a new one when it reaches
+    // the window.
+    void commandThatTakesTheFocusRunsOnce()
+    {
+        FixtureFolder dir;
+        FillNumbered(dir, 5);
+        WindowDriver d;
+        d.Open(dir.Path());
+        Activate(d);
+        d.services.shellFactory = [] {
+            if (QWidget* focus = QApplication::focusWidget())
+                focus->clearFocus();
+            return std::make_unique<TShellApplication>();
+        };
+        QTest::keyClick(d.window->Edit2, Qt::Key_F4);
+        QCOMPARE(QApplication::focusWidget(), nullptr);
+        QCOMPARE(d.window->ComboBox1->ItemIndex(), 1);
+        QCOMPARE(d.PositionText(), QString("[選択]2/[合計]5"));
+
+        // With no focus the window itself gets the keys, each of them once.
+        d.services.shellFactory = nullptr;
+        QTest::keyClick(d.window.get(), Qt::Key_F4);
+        QTest::keyClick(d.window.get(), Qt::Key_F4);
+        QCOMPARE(d.window->ComboBox1->ItemIndex(), 3);
+    }
+
     // A held key repeats its command with each repeated key-down.
     void heldKeyRepeats()
     {

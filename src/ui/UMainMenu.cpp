@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -196,17 +197,33 @@ bool TFMainMenu::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         // A key goes first to the focused widget and, if that ignores it, on to its parents:
-        // the window looks at it once, on its first delivery, and never consumes it.
+        // the window looks at it once, on its first delivery, and never consumes it. The command
+        // may move the focus (a message box or the folder picker leaves the window without one
+        // until it is active again), so the widget that got the key first is remembered: the
+        // key's later deliveries to that widget's parents are the same key, not a new one.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const bool passedOn = event == keySeen_ && keyReceiver_ && widget && widget != keyReceiver_
+                              && widget->isAncestorOf(keyReceiver_);
         QWidget* target = QApplication::focusWidget();
         if (!target)
             target = this;
-        if (watched == target && target->window() == this) {
+        if (!passedOn && watched == target && target->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
+            const QPointer<QWidget> receiver = target;
             Guarded([&] { FormKeyDown(this, key->key(), key->modifiers()); });
+            // Noted after the command, so that the keys of a message box it opened cannot undo it.
+            keySeen_ = event;
+            keyReceiver_ = receiver;
         }
-    } else if (event->type() == QEvent::WindowActivate && watched == this && !activatedOnce_) {
-        activatedOnce_ = true;
-        Edit2->setFocus(Qt::ActiveWindowFocusReason);
+    } else if (event->type() == QEvent::KeyRelease) {
+        // The key press has been delivered everywhere; the next one is a new key.
+        keySeen_ = nullptr;
+    } else if (event->type() == QEvent::WindowActivate && watched == this) {
+        keySeen_ = nullptr;
+        if (!activatedOnce_) {
+            activatedOnce_ = true;
+            Edit2->setFocus(Qt::ActiveWindowFocusReason);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -119,6 +120,10 @@ private:
     HandlerGuard guard_;
     int refreshCount_ = 0;
     bool activatedOnce_ = false;
+    // The key press the window last looked at, and the widget that got it first (compared only,
+    // never dereferenced: see eventFilter).
+    const QEvent* keySeen_ = nullptr;
+    QPointer<QWidget> keyReceiver_;
     // The up-down was put at its top for a selection beyond 32767 (see MirrorSelection).
     bool upDownHeldForBeyond_ = false;
 };
