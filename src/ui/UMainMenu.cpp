@@ -263,5 +263,10 @@ void TFMainMenu::V1Click(QObject*)
 
 void TFMainMenu::Timer1Timer(QObject*)
 {
+    // The window has closed and released the current names: a tick that still comes (one already
+    // on its way when the window closed) handles nothing. Before the first opening the list is
+    // empty, and the step would change nothing either.
+    if (!CurrentNames)
+        return;
     SelectNextOrFirst();
 }

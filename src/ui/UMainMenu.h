@@ -10,6 +10,7 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -84,7 +85,9 @@ public:
     void M1Click(QObject* sender);
     void V1Click(QObject* sender);
     void ComboBox1Change(QObject* sender);
-    void UpDown1ChangingEx(QObject* sender, bool& allowChange, qint16 newValue, TUpDownDirection direction);
+    // The change check. The up-down proposes 16-bit values; MirrorSelection proposes a selection
+    // beyond what the up-down can hold by itself, so the proposal is an int.
+    void UpDown1ChangingEx(QObject* sender, bool& allowChange, int newValue, TUpDownDirection direction);
     void BitBtn1Click(QObject* sender);
     void Timer1Timer(QObject* sender);
 
@@ -118,7 +121,8 @@ private:
     HandlerGuard guard_;
     int refreshCount_ = 0;
     bool activatedOnce_ = false;
-
+    // The up-down was put at its top for a selection beyond 32767 (see MirrorSelection).
+    bool upDownHeldForBeyond_ = false;
 };
 
 // The window, once created (the program has one).
