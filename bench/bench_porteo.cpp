@@ -1,0 +1,526 @@
+// How fast the program steps, through its real window driven offscreen:
+//  - a step through a folder of 24-megapixel photos (SelectNext until the three frames are
+//    decoded and drawn) against libjpeg-turbo alone decoding the same three files;
+//  - the first paint of the new photo in the main frame after a step;
+//  - the peak resident memory while stepping through those photos;
+//  - opening, and one step in, folders of 1,000, 10,000 and 50,000 items without photos.
+// It makes its own data in a temporary folder and prints one Markdown table.
+//
+// Usage: bench_porteo [--quick] [--only photos|folders] [--steps N]
+//   --quick   tiny photos and folders, for a smoke run (seconds); no targets are judged
+// Exit status 1 when the program did not do what a step must do (a frame not drawn, an error).
+
+#include "BenchJpeg.h"
+#include "platform/FileSystem.h"
+#include "platform/Services.h"
+#include "platform/TComboBox.h"
+#include "platform/TImage.h"
+#include "platform/TStringList.h"
+#include "platform/TUpDown.h"
+#include "shell/Shell.h"
+#include "ui/Application.h"
+#include "ui/UMainMenu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
+
+#include <exiv2/exiv2.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <numeric>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using bench::Clock;
+using bench::Median;
+using bench::Ms;
+
+// ---------------------------------------------------------------------------------------------
+// The window's services: the picker answers the folder to open; reports are kept.
+
+class BenchServices : public Services {
+public:
+    std::optional<QByteArray> folder;
+    QStringList reports;
+
+    std::optional<QByteArray> BrowseForFolder(QWidget*, const QString&) override
+    {
+        auto answer = folder;
+        folder.reset();
+        return answer;
+    }
+    void ShowMessage(QWidget*, const QString& text) override { reports << text; }
+    void ShowErrorReport(QWidget*, const QString& text) override { reports << text; }
+    std::unique_ptr<TShellApplication> CreateShell() override { return std::make_unique<TShellApplication>(); }
+    int ScreenDepth() override { return 24; }
+    bool DirectoryExists(const QByteArray& path) override { return ::DirectoryExists(path); }
+    bool FileExists(const QByteArray& path) override { return ::FileExists(path); }
+    MoveOutcome MoveFileNoReplace(const QByteArray&, const QByteArray&) override
+    {
+        return {false, QStringLiteral("the benchmark renames nothing")};
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Process figures from /proc.
+
+long ProcStatusKb(const char* field)
+{
+    FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return -1;
+    char line[256];
+    long value = -1;
+    const size_t len = std::strlen(field);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, field, len) == 0 && line[len] == ':')
+            value = std::atol(line + len + 1);
+    std::fclose(f);
+    return value;
+}
+
+// Resets the peak resident size (VmHWM) to the present one; false where the kernel cannot.
+bool ResetPeakRss()
+{
+    const int fd = ::open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, "5", 1) == 1;
+    ::close(fd);
+    return ok;
+}
+
+// Bytes this process has read through read(2) and its kin.
+long long BytesRead()
+{
+    FILE* f = std::fopen("/proc/self/io", "r");
+    if (!f)
+        return -1;
+    char line[128];
+    long long value = -1;
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "rchar:", 6) == 0)
+            value = std::atoll(line + 6);
+    std::fclose(f);
+    return value;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Data.
+
+// A camera photo: noisy pixels and a little EXIF (camera model, date taken), which the details
+// panel reads.
+QByteArray CameraPhoto(int width, int height, unsigned seed)
+{
+    const QByteArray jpeg = bench::EncodeNoisy(width, height, 90, false, seed, 30);
+    Exiv2::Image::AutoPtr image =
+        Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(jpeg.constData()), long(jpeg.size()));
+    image->readMetadata();
+    Exiv2::ExifData& exif = image->exifData();
+    exif["Exif.Image.Make"] = "Bench";
+    exif["Exif.Image.Model"] = "Bench 24M";
+    exif["Exif.Photo.DateTimeOriginal"] = "2004:05:01 09:05:00";
+    exif["Exif.Photo.DateTimeDigitized"] = "2004:05:01 09:05:00";
+    image->writeMetadata();
+    Exiv2::BasicIo& io = image->io();
+    io.seek(0, Exiv2::BasicIo::beg);
+    QByteArray out(qsizetype(io.size()), Qt::Uninitialized);
+    io.read(reinterpret_cast<Exiv2::byte*>(out.data()), long(out.size()));
+    return out;
+}
+
+bool MakeEmptyFiles(const QByteArray& folder, int count)
+{
+    // Created in a shuffled order, so that the listing has something to sort.
+    std::vector<int> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 1);
+    std::shuffle(order.begin(), order.end(), std::mt19937(count));
+    for (int i : order) {
+        const QByteArray path = folder + "/DSC" + QByteArray::number(i) + ".txt";
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return false;
+        ::close(fd);
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window, driven as a user would, with the means to wait for its frames.
+
+class Driver {
+public:
+    BenchServices services;
+    std::unique_ptr<TFMainMenu> window;
+
+    Driver()
+    {
+        window = std::make_unique<TFMainMenu>(services);
+        FMainMenu = window.get();
+        window->show();
+        QElapsedTimer wait;
+        wait.start();
+        while (!window->windowHandle()->isExposed() && wait.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        boxes_ = {window->Image1, window->Image2, window->Image3};
+        for (size_t i = 0; i < boxes_.size(); ++i)
+            QObject::connect(boxes_[i], &TImage::RowsPainted, [this, i](int rows) { Painted(i, rows); });
+    }
+
+    ~Driver() { FMainMenu = nullptr; }
+
+    // Chooses the folder through the menu, then lets the window draw what it shows.
+    void Open(const QByteArray& folder)
+    {
+        services.folder = folder;
+        window->mOpen1->trigger();
+    }
+
+    struct Step {
+        double total = 0;      // ms until every frame with a picture has it decoded and drawn
+        double firstRows = -1; // ms until the main frame first drew rows of its new picture
+        bool complete = false;
+    };
+
+    // Runs `action` (a step), then the event loop until the three frames have their new
+    // pictures decoded and drawn in full.
+    template <typename Action>
+    Step StepAndWait(Action action, int timeoutMs = 120000)
+    {
+        for (auto& f : full_)
+            f = false;
+        firstRows_ = {};
+        armed_ = false;
+        const auto start = Clock::now();
+        start_ = start;
+        action();
+        // Paints during the step itself (its repaint before any picture is loaded) show the old
+        // pictures; from here on a paint shows the new ones.
+        armed_ = true;
+        Step step;
+        if (!AllDrawn()) {
+            QEventLoop loop;
+            loop_ = &loop;
+            QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+            loop.exec();
+            loop_ = nullptr;
+        }
+        const auto end = Clock::now();
+        armed_ = false;
+        step.complete = AllDrawn();
+        step.total = Ms(end - start);
+        if (firstRows_ != Clock::time_point{})
+            step.firstRows = Ms(firstRows_ - start);
+        return step;
+    }
+
+    // Runs the event loop until nothing is pending (paints included).
+    static void Drain()
+    {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+
+    // The paths of the items the three frames show now (empty where a frame shows nothing).
+    std::vector<QByteArray> ShownPaths() const
+    {
+        std::vector<QByteArray> paths;
+        const int selection = window->ComboBox1->ItemIndex();
+        for (int i : {selection, selection - 1, selection + 1})
+            if (i >= 0 && i < window->CurrentNames->Count())
+                paths.push_back(window->FolderPath + '/' + window->CurrentNames->Strings(i));
+        return paths;
+    }
+
+    int PicturesShown() const
+    {
+        int n = 0;
+        for (TImage* box : boxes_)
+            n += box->Picture() != nullptr;
+        return n;
+    }
+
+private:
+    bool AllDrawn() const
+    {
+        for (size_t i = 0; i < boxes_.size(); ++i)
+            if (boxes_[i]->Picture() && !full_[i])
+                return false;
+        return true;
+    }
+
+    void Painted(size_t box, int rows)
+    {
+        if (!armed_)
+            return;
+        const TJPEGImage* picture = boxes_[box]->Picture();
+        if (box == 0 && rows > 0 && firstRows_ == Clock::time_point{})
+            firstRows_ = Clock::now();
+        if (picture && picture->Finished() && rows >= picture->Height())
+            full_[box] = true;
+        if (loop_ && AllDrawn())
+            loop_->quit();
+    }
+
+    std::array<TImage*, 3> boxes_{};
+    std::array<bool, 3> full_{};
+    bool armed_ = false;
+    Clock::time_point start_{};
+    Clock::time_point firstRows_{};
+    QEventLoop* loop_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The table.
+
+struct Row {
+    std::string measure;
+    std::string value;
+    std::string target;
+    std::string verdict;
+};
+
+std::string Format(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string Grouped(long long n)
+{
+    std::string digits = std::to_string(n);
+    for (int i = int(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(size_t(i), ",");
+    return digits;
+}
+
+std::string Verdict(bool judged, bool met)
+{
+    return judged ? (met ? "met" : "MISSED") : "";
+}
+
+struct Options {
+    bool quick = false;
+    bool photos = true;
+    bool folders = true;
+    int steps = 0; // photo steps measured; 0: the default
+};
+
+bool Failed(const char* what, const QStringList& reports = {})
+{
+    std::fprintf(stderr, "bench_porteo: %s\n", what);
+    for (const QString& r : reports)
+        std::fprintf(stderr, "  report: %s\n", qPrintable(r));
+    return false;
+}
+
+// Stepping through photos. Appends its rows; false when a step did not do its work.
+bool BenchPhotos(const Options& options, const QByteArray& root, std::vector<Row>& rows, std::string& title)
+{
+    const int width = options.quick ? 600 : 6000;
+    const int height = options.quick ? 400 : 4000;
+    const int steps = options.steps > 0 ? options.steps : options.quick ? 3 : 11;
+    const int count = steps + 2; // every measured step shows three photos
+    const QByteArray folder = root + "/photos";
+    ::mkdir(folder.constData(), 0755);
+    std::fprintf(stderr, "making %d photos of %dx%d...\n", count, width, height);
+    long long bytes = 0;
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/IMG_%04d.JPG", i + 1);
+        const QByteArray photo = CameraPhoto(width, height, unsigned(i + 1));
+        bytes += photo.size();
+        if (!bench::WriteFile(folder + name, photo))
+            return Failed("cannot write the photos");
+    }
+    const double meanMb = double(bytes) / count / 1e6;
+    title = Format(width * double(height) >= 1e6 ? "%.0f" : "%.2f", width * double(height) / 1e6) + "-Mpx photos (" + std::to_string(width) + " × "
+        + std::to_string(height) + ", " + Format("%.1f", meanMb) + " MB each)";
+
+    Driver d;
+    // Pass 1, the program alone: peak memory while stepping through every photo.
+    const long restKb = ProcStatusKb("VmRSS");
+    const bool peakReset = ResetPeakRss();
+    d.Open(folder);
+    Driver::Step opened = d.StepAndWait([] {});
+    if (!opened.complete || !d.services.reports.isEmpty())
+        return Failed("the opened folder's photos were not drawn", d.services.reports);
+    for (int i = 0; i + 1 < count; ++i) {
+        const Driver::Step s = d.StepAndWait([&] { d.window->SelectNext(); });
+        if (!s.complete || !d.services.reports.isEmpty())
+            return Failed("a step did not draw its photos", d.services.reports);
+    }
+    const long peakKb = ProcStatusKb("VmHWM");
+
+    // Pass 2: each step, then libjpeg-turbo decoding the step's three files, in turn.
+    d.Open(folder);
+    if (!d.StepAndWait([] {}).complete)
+        return Failed("the opened folder's photos were not drawn", d.services.reports);
+    std::vector<double> stepMs, limitMs, firstMs, readRatio;
+    for (int i = 0; i < steps; ++i) {
+        const long long readBefore = BytesRead();
+        const Driver::Step s = d.StepAndWait([&] { d.window->SelectNext(); });
+        const long long readAfter = BytesRead();
+        if (!s.complete || d.PicturesShown() != 3 || !d.services.reports.isEmpty())
+            return Failed("a step did not draw its three photos", d.services.reports);
+        double limit = 0;
+        long long shownBytes = 0;
+        for (const QByteArray& path : d.ShownPaths()) {
+            const double ms = bench::PlainLibjpegDecode(path);
+            if (ms < 0)
+                return Failed("libjpeg could not decode a photo", d.services.reports);
+            limit += ms;
+            shownBytes += QFile(QString::fromLocal8Bit(path)).size();
+        }
+        stepMs.push_back(s.total);
+        limitMs.push_back(limit);
+        firstMs.push_back(s.firstRows);
+        readRatio.push_back(double(readAfter - readBefore) / double(shownBytes));
+    }
+    const double step = Median(stepMs);
+    const double limit = Median(limitMs);
+    const double ratio = Median([&] {
+        std::vector<double> r;
+        for (size_t i = 0; i < stepMs.size(); ++i)
+            r.push_back(stepMs[i] / limitMs[i]);
+        return r;
+    }());
+    const bool judged = !options.quick;
+    const std::string n = std::to_string(steps);
+    rows.push_back({"step with photos: `SelectNext` until all three frames are decoded and drawn (median of " + n
+                        + ", min–max " + Format("%.0f", *std::min_element(stepMs.begin(), stepMs.end())) + "–"
+                        + Format("%.0f", *std::max_element(stepMs.begin(), stepMs.end())) + " ms)",
+                    Format("%.0f ms", step), "", ""});
+    rows.push_back({"libjpeg-turbo alone: the same three files read and decoded at 1/1 (median of " + n + ")",
+                    Format("%.0f ms", limit), "", ""});
+    rows.push_back({"ratio step / libjpeg-turbo (median of the steps' ratios)", Format("%.3f", ratio), "≤ 1.15",
+                    Verdict(judged, ratio <= 1.15)});
+    rows.push_back({"first paint: from the step until the main frame first shows rows of its new photo (median)",
+                    Format("%.0f ms", Median(firstMs)), "", ""});
+    rows.push_back({"bytes read in a step / size of the three files shown (median)", Format("%.3f", Median(readRatio)),
+                    "", ""});
+    rows.push_back({"peak resident memory (VmHWM) while stepping through all " + std::to_string(count)
+                        + " photos" + (peakReset ? "" : " (peak since start: VmHWM could not be reset)")
+                        + "; at rest before: " + Format("%.0f MB", double(restKb) / 1024),
+                    Format("%.0f MB", double(peakKb) / 1024), "< 300 MB", Verdict(judged, peakKb < 300 * 1024)});
+    (void)opened;
+    return true;
+}
+
+// Opening and stepping in large folders without photos.
+bool BenchFolders(const Options& options, const QByteArray& root, std::vector<Row>& rows)
+{
+    const std::vector<int> sizes = options.quick ? std::vector<int>{200, 1000, 2000} : std::vector<int>{1000, 10000, 50000};
+    std::vector<double> openMs, stepMs;
+    for (int n : sizes) {
+        const QByteArray folder = root + "/items" + QByteArray::number(n);
+        ::mkdir(folder.constData(), 0755);
+        std::fprintf(stderr, "making %d empty files...\n", n);
+        if (!MakeEmptyFiles(folder, n))
+            return Failed("cannot make the folder");
+        Driver d;
+        // Opening: the listing, the first refresh, and the window drawn.
+        std::vector<double> opens;
+        for (int run = 0; run < 3; ++run) {
+            const auto start = Clock::now();
+            d.Open(folder);
+            Driver::Drain();
+            opens.push_back(Ms(Clock::now() - start));
+            if (d.window->ComboBox1->count() != n || !d.services.reports.isEmpty())
+                return Failed("the folder was not listed", d.services.reports);
+        }
+        // Steps from the middle of the folder: each refresh finds the item and its neighbours there.
+        d.window->ComboBox1->SetItemIndex(n / 2);
+        d.window->UpDown1->SetPositionDirect(qint16(n / 2));
+        std::vector<double> steps;
+        for (int run = 0; run < 7; ++run) {
+            const int before = d.window->RefreshCount();
+            const auto start = Clock::now();
+            d.window->SelectNext();
+            Driver::Drain();
+            steps.push_back(Ms(Clock::now() - start));
+            if (d.window->RefreshCount() != before + 1 || !d.services.reports.isEmpty())
+                return Failed("a step in the folder did not refresh", d.services.reports);
+        }
+        openMs.push_back(Median(opens));
+        stepMs.push_back(Median(steps));
+        const std::string items = Grouped(n) + " items";
+        rows.push_back({"open a folder of " + items + " (listing, first refresh, drawn; median of 3)",
+                        Format("%.1f ms", openMs.back()), n == 50000 ? "< 500 ms" : "",
+                        n == 50000 ? Verdict(!options.quick, openMs.back() < 500) : ""});
+        rows.push_back({"one step in " + items + " (`SelectNext` from the middle, drawn; median of 7)",
+                        Format("%.1f ms", stepMs.back()), n == 50000 ? "< 60 ms" : "",
+                        n == 50000 ? Verdict(!options.quick, stepMs.back() < 60) : ""});
+    }
+    // Growth from the middle size to the largest, against the growth of the item count.
+    const double items = double(sizes[2]) / sizes[1];
+    const double openGrowth = openMs[2] / openMs[1];
+    const double stepGrowth = stepMs[2] / stepMs[1];
+    rows.push_back({"growth " + Grouped(sizes[1]) + " → " + Grouped(sizes[2]) + " items (×" + Format("%.0f", items)
+                        + "): open ×" + Format("%.2f", openGrowth) + ", step ×" + Format("%.2f", stepGrowth),
+                    Format("×%.2f", std::max(openGrowth, stepGrowth)), Format("≤ ×%.0f (linear)", items),
+                    Verdict(!options.quick, openGrowth <= items && stepGrowth <= items)});
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--quick") {
+            options.quick = true;
+        } else if (arg == "--only" && i + 1 < argc) {
+            const std::string what = argv[++i];
+            options.photos = what == "photos";
+            options.folders = what == "folders";
+        } else if (arg == "--steps" && i + 1 < argc) {
+            options.steps = std::max(1, std::atoi(argv[++i]));
+        } else {
+            std::fprintf(stderr, "usage: bench_porteo [--quick] [--only photos|folders] [--steps N]\n");
+            return 2;
+        }
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InitialiseApplication(app);
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "bench_porteo: no temporary folder\n");
+        return 1;
+    }
+    const QByteArray root = QFile::encodeName(dir.path());
+
+    std::vector<Row> rows;
+    std::string photos = "no photos";
+    if (options.photos && !BenchPhotos(options, root, rows, photos))
+        return 1;
+    if (options.folders && !BenchFolders(options, root, rows))
+        return 1;
+
+    std::printf("bench_porteo%s: %s; folders of empty files\n\n", options.quick ? " --quick" : "", photos.c_str());
+    std::printf("| measure | value | target | |\n|---|---:|---|---|\n");
+    for (const Row& r : rows)
+        std::printf("| %s | %s | %s | %s |\n", r.measure.c_str(), r.value.c_str(), r.target.c_str(), r.verdict.c_str());
+    return 0;
+}
