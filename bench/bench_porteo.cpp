@@ -6,8 +6,10 @@
 //  - opening, and one step in, folders of 1,000, 10,000 and 50,000 items without photos.
 // It makes its own data in a temporary folder and prints one Markdown table.
 //
-// Usage: bench_porteo [--quick] [--only photos|folders] [--steps N]
-//   --quick   tiny photos and folders, for a smoke run (seconds); no targets are judged
+// Usage: bench_porteo [--quick] [--only photos|folders] [--steps N] [--perf-ctl FIFO]
+//   --quick     tiny photos and folders, for a smoke run (seconds); no targets are judged
+//   --perf-ctl  a perf control FIFO: profiling is enabled only around the measured steps, e.g.
+//               mkfifo /tmp/ctl; perf record -D -1 --control fifo:/tmp/ctl -- bench_porteo --perf-ctl /tmp/ctl
 // Exit status 1 when the program did not do what a step must do (a frame not drawn, an error).
 
 #include "BenchJpeg.h"
@@ -34,6 +36,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -121,6 +124,19 @@ long long BytesRead()
     return value;
 }
 
+// perf's control FIFO (--perf-ctl): the profile covers only what lies between Profile(true) and
+// Profile(false).
+int gPerfControl = -1;
+
+void Profile(bool on)
+{
+    if (gPerfControl < 0)
+        return;
+    const char* command = on ? "enable\n" : "disable\n";
+    if (::write(gPerfControl, command, std::strlen(command)) < 0)
+        std::fprintf(stderr, "bench_porteo: perf control: %s\n", std::strerror(errno));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Data.
 
@@ -195,6 +211,7 @@ public:
     struct Step {
         double total = 0;      // ms until every frame with a picture has it decoded and drawn
         double firstRows = -1; // ms until the main frame first drew rows of its new picture
+        double action = 0;     // ms until the step's handler returned (the refresh itself)
         bool complete = false;
     };
 
@@ -210,6 +227,7 @@ public:
         const auto start = Clock::now();
         start_ = start;
         action();
+        const auto acted = Clock::now();
         // Paints during the step itself (its repaint before any picture is loaded) show the old
         // pictures; from here on a paint shows the new ones.
         armed_ = true;
@@ -225,6 +243,7 @@ public:
         armed_ = false;
         step.complete = AllDrawn();
         step.total = Ms(end - start);
+        step.action = Ms(acted - start);
         if (firstRows_ != Clock::time_point{})
             step.firstRows = Ms(firstRows_ - start);
         return step;
@@ -373,10 +392,12 @@ bool BenchPhotos(const Options& options, const QByteArray& root, std::vector<Row
     d.Open(folder);
     if (!d.StepAndWait([] {}).complete)
         return Failed("the opened folder's photos were not drawn", d.services.reports);
-    std::vector<double> stepMs, limitMs, firstMs, readRatio;
+    std::vector<double> stepMs, limitMs, firstMs, refreshMs, readRatio;
     for (int i = 0; i < steps; ++i) {
         const long long readBefore = BytesRead();
+        Profile(true);
         const Driver::Step s = d.StepAndWait([&] { d.window->SelectNext(); });
+        Profile(false);
         const long long readAfter = BytesRead();
         if (!s.complete || d.PicturesShown() != 3 || !d.services.reports.isEmpty())
             return Failed("a step did not draw its three photos", d.services.reports);
@@ -392,6 +413,7 @@ bool BenchPhotos(const Options& options, const QByteArray& root, std::vector<Row
         stepMs.push_back(s.total);
         limitMs.push_back(limit);
         firstMs.push_back(s.firstRows);
+        refreshMs.push_back(s.action);
         readRatio.push_back(double(readAfter - readBefore) / double(shownBytes));
     }
     const double step = Median(stepMs);
@@ -408,6 +430,8 @@ bool BenchPhotos(const Options& options, const QByteArray& root, std::vector<Row
                         + ", min–max " + Format("%.0f", *std::min_element(stepMs.begin(), stepMs.end())) + "–"
                         + Format("%.0f", *std::max_element(stepMs.begin(), stepMs.end())) + " ms)",
                     Format("%.0f ms", step), "", ""});
+    rows.push_back({"of which the refresh, until `SelectNext` returns (median)", Format("%.1f ms", Median(refreshMs)),
+                    "", ""});
     rows.push_back({"libjpeg-turbo alone: the same three files read and decoded at 1/1 (median of " + n + ")",
                     Format("%.0f ms", limit), "", ""});
     rows.push_back({"ratio step / libjpeg-turbo (median of the steps' ratios)", Format("%.3f", ratio), "≤ 1.15",
@@ -429,6 +453,10 @@ bool BenchFolders(const Options& options, const QByteArray& root, std::vector<Ro
 {
     const std::vector<int> sizes = options.quick ? std::vector<int>{200, 1000, 2000} : std::vector<int>{1000, 10000, 50000};
     std::vector<double> openMs, stepMs;
+    const QByteArray other = root + "/other";
+    ::mkdir(other.constData(), 0755);
+    if (!MakeEmptyFiles(other, 1))
+        return Failed("cannot make the folder");
     for (int n : sizes) {
         const QByteArray folder = root + "/items" + QByteArray::number(n);
         ::mkdir(folder.constData(), 0755);
@@ -436,12 +464,17 @@ bool BenchFolders(const Options& options, const QByteArray& root, std::vector<Ro
         if (!MakeEmptyFiles(folder, n))
             return Failed("cannot make the folder");
         Driver d;
-        // Opening: the listing, the first refresh, and the window drawn.
+        // Opening: the listing, the first refresh, and the window drawn. Each time the folder is
+        // opened after another one, so that its listing is made (and sorted) anew.
         std::vector<double> opens;
         for (int run = 0; run < 3; ++run) {
+            d.Open(other);
+            Driver::Drain();
             const auto start = Clock::now();
+            Profile(true);
             d.Open(folder);
             Driver::Drain();
+            Profile(false);
             opens.push_back(Ms(Clock::now() - start));
             if (d.window->ComboBox1->count() != n || !d.services.reports.isEmpty())
                 return Failed("the folder was not listed", d.services.reports);
@@ -453,8 +486,10 @@ bool BenchFolders(const Options& options, const QByteArray& root, std::vector<Ro
         for (int run = 0; run < 7; ++run) {
             const int before = d.window->RefreshCount();
             const auto start = Clock::now();
+            Profile(true);
             d.window->SelectNext();
             Driver::Drain();
+            Profile(false);
             steps.push_back(Ms(Clock::now() - start));
             if (d.window->RefreshCount() != before + 1 || !d.services.reports.isEmpty())
                 return Failed("a step in the folder did not refresh", d.services.reports);
@@ -462,7 +497,7 @@ bool BenchFolders(const Options& options, const QByteArray& root, std::vector<Ro
         openMs.push_back(Median(opens));
         stepMs.push_back(Median(steps));
         const std::string items = Grouped(n) + " items";
-        rows.push_back({"open a folder of " + items + " (listing, first refresh, drawn; median of 3)",
+        rows.push_back({"open a folder of " + items + " (listing, first refresh, drawn; after another folder; median of 3)",
                         Format("%.1f ms", openMs.back()), n == 50000 ? "< 500 ms" : "",
                         n == 50000 ? Verdict(!options.quick, openMs.back() < 500) : ""});
         rows.push_back({"one step in " + items + " (`SelectNext` from the middle, drawn; median of 7)",
@@ -493,10 +528,16 @@ int main(int argc, char** argv)
             const std::string what = argv[++i];
             options.photos = what == "photos";
             options.folders = what == "folders";
+        } else if (arg == "--perf-ctl" && i + 1 < argc) {
+            gPerfControl = ::open(argv[++i], O_WRONLY | O_CLOEXEC);
+            if (gPerfControl < 0) {
+                std::fprintf(stderr, "bench_porteo: %s: %s\n", argv[i], std::strerror(errno));
+                return 2;
+            }
         } else if (arg == "--steps" && i + 1 < argc) {
             options.steps = std::max(1, std::atoi(argv[++i]));
         } else {
-            std::fprintf(stderr, "usage: bench_porteo [--quick] [--only photos|folders] [--steps N]\n");
+            std::fprintf(stderr, "usage: bench_porteo [--quick] [--only photos|folders] [--steps N] [--perf-ctl FIFO]\n");
             return 2;
         }
     }
