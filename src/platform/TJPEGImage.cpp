@@ -12,8 +12,10 @@
 #include <new>
 #include <jpeglib.h>
 #include <jerror.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -46,7 +48,7 @@ private:
 };
 
 // The whole file, read through one descriptor from its start to its end.
-QByteArray ReadWholeFile(const QByteArray& path)
+FileBytes ReadWholeFile(const QByteArray& path)
 {
     if (path.isEmpty() || path.contains('\0'))
         throw Exception(OpenErrorText(path));
@@ -60,16 +62,15 @@ QByteArray ReadWholeFile(const QByteArray& path)
     if (st.st_size > TJPEGImage::kMaxFileBytes)
         throw Exception(TooLargeText(path));
 
-    QByteArray bytes;
-    bytes.resize(qsizetype(st.st_size) + 1); // one spare byte: the file may have grown
-    qsizetype used = 0;
+    FileBytes bytes;
+    bytes.Reserve(std::size_t(st.st_size) + 1); // one spare byte: the file may have grown
     for (;;) {
-        if (used == bytes.size()) {
-            if (used > TJPEGImage::kMaxFileBytes)
+        if (bytes.Room() == 0) {
+            if (qint64(bytes.Size()) > TJPEGImage::kMaxFileBytes)
                 throw Exception(TooLargeText(path));
-            bytes.resize(std::min<qint64>(qint64(used) * 2, TJPEGImage::kMaxFileBytes + 1));
+            bytes.Reserve(std::size_t(std::min<qint64>(qint64(bytes.Size()) * 2, TJPEGImage::kMaxFileBytes + 1)));
         }
-        const ssize_t n = ::read(fd.get(), bytes.data() + used, size_t(bytes.size() - used));
+        const ssize_t n = ::read(fd.get(), bytes.End(), bytes.Room());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -77,11 +78,10 @@ QByteArray ReadWholeFile(const QByteArray& path)
         }
         if (n == 0)
             break;
-        used += n;
+        bytes.Grow(std::size_t(n));
     }
-    if (used > TJPEGImage::kMaxFileBytes)
+    if (qint64(bytes.Size()) > TJPEGImage::kMaxFileBytes)
         throw Exception(TooLargeText(path));
-    bytes.truncate(used);
     return bytes;
 }
 
@@ -99,6 +99,50 @@ int CubeLevel(int v)
 
 } // namespace
 
+FileBytes::~FileBytes()
+{
+    Reset();
+}
+
+FileBytes::FileBytes(FileBytes&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      capacity_(std::exchange(other.capacity_, 0))
+{
+}
+
+FileBytes& FileBytes::operator=(FileBytes&& other) noexcept
+{
+    if (this != &other) {
+        Reset();
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        capacity_ = std::exchange(other.capacity_, 0);
+    }
+    return *this;
+}
+
+void FileBytes::Reserve(std::size_t capacity)
+{
+    if (capacity <= capacity_)
+        return;
+    void* p = data_ ? ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE)
+                    : ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        throw std::bad_alloc();
+    data_ = static_cast<unsigned char*>(p);
+    capacity_ = capacity;
+}
+
+void FileBytes::Reset()
+{
+    if (data_)
+        ::munmap(data_, capacity_);
+    data_ = nullptr;
+    size_ = 0;
+    capacity_ = 0;
+}
+
 QString JpegErrorText(int turboCode)
 {
     return QStringLiteral("JPEG エラー #%1").arg(ClassicJpegMessageNumber(turboCode));
@@ -109,7 +153,7 @@ TJPEGImage::~TJPEGImage() = default;
 
 void TJPEGImage::LoadFromFile(const QByteArray& path)
 {
-    QByteArray bytes;
+    FileBytes bytes;
     try {
         bytes = ReadWholeFile(path);
     } catch (const std::bad_alloc&) {
@@ -117,7 +161,7 @@ void TJPEGImage::LoadFromFile(const QByteArray& path)
     }
     JpegHeader header;
     {
-        JpegDecoder decoder(reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size()));
+        JpegDecoder decoder(bytes.Data(), bytes.Size());
         const int code = decoder.ReadHeader(&header);
         if (code != 0)
             throw Exception(JpegErrorText(code));
@@ -136,6 +180,7 @@ void TJPEGImage::LoadFromFile(const QByteArray& path)
     quantised_ = false;
     state_ = DecodeState::NotStarted;
     data_ = std::move(bytes);
+    loaded_ = true;
     header_ = header;
 }
 
@@ -151,8 +196,8 @@ void TJPEGImage::StartDecode(bool quantiseForScreen)
 
 void TJPEGImage::BeginDecode(bool quantiseForScreen)
 {
-    if (Empty())
-        return;
+    if (Empty() || data_.IsNull())
+        return; // nothing loaded, or decoded already
     decoder_.reset();
     bitmap_ = QImage();
     error_.reset();
@@ -161,8 +206,7 @@ void TJPEGImage::BeginDecode(bool quantiseForScreen)
     quantised_ = quantiseForScreen || header_.grayscale;
     state_ = DecodeState::Running;
 
-    decoder_ = std::make_unique<JpegDecoder>(reinterpret_cast<const unsigned char*>(data_.constData()),
-                                             size_t(data_.size()));
+    decoder_ = std::make_unique<JpegDecoder>(data_.Data(), data_.Size());
     JpegHeader header;
     const int code = decoder_->ReadHeader(&header);
     if (code != 0) {
@@ -177,6 +221,7 @@ void TJPEGImage::Fail(int turboCode)
     decoder_.reset();
     bitmap_ = QImage();
     cmykRows_.clear();
+    data_.Reset(); // after the decoder, which reads it
     error_ = JpegErrorText(turboCode);
     state_ = DecodeState::Failed;
 }
@@ -311,6 +356,7 @@ bool TJPEGImage::DecodeSlice(int maxMilliseconds, int maxRows)
     if (rows_ >= height || exhausted) {
         decoder_.reset();
         cmykRows_.clear();
+        data_.Reset(); // after the decoder, which reads it
         state_ = DecodeState::Finished;
         return true;
     }
