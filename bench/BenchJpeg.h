@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <jpeglib.h>
 #include <memory>
+#include <new>
 #include <random>
+#include <sys/mman.h>
 #include <vector>
 
 namespace bench {
@@ -112,11 +114,50 @@ inline double PlainLibjpegStdio(const QByteArray& path, bool quantise)
     return Ms(Clock::now() - start);
 }
 
+// Where the plain decode puts the file's bytes and the pixels.
+enum class Memory {
+    Heap,      // new[]: what a plain program does
+    HugePages, // fresh anonymous pages with MADV_HUGEPAGE, as the program's pictures ask for
+};
+
+// A block of fresh memory of either kind, freed when it goes.
+class Block {
+public:
+    Block(size_t bytes, Memory memory) : bytes_(bytes), memory_(memory)
+    {
+        if (memory == Memory::Heap) {
+            data_ = new unsigned char[bytes];
+        } else {
+            void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (p == MAP_FAILED)
+                throw std::bad_alloc();
+            ::madvise(p, bytes, MADV_HUGEPAGE);
+            data_ = static_cast<unsigned char*>(p);
+        }
+    }
+    ~Block()
+    {
+        if (memory_ == Memory::Heap)
+            delete[] data_;
+        else
+            ::munmap(data_, bytes_);
+    }
+    Block(const Block&) = delete;
+    Block& operator=(const Block&) = delete;
+    unsigned char* get() const { return data_; }
+    unsigned char& operator[](size_t i) const { return data_[i]; }
+
+private:
+    unsigned char* data_;
+    size_t bytes_;
+    Memory memory_;
+};
+
 // The least a decode of a file for display costs with libjpeg-turbo: the file read whole into
 // memory with one read, libjpeg's memory source, default parameters at scale 1/1, rows read in
 // batches straight into a freshly allocated (not cleared) RGB buffer, which is freed at the end.
 // Returns the milliseconds taken, or a negative value when the file could not be decoded.
-inline double PlainLibjpegDecode(const QByteArray& path)
+inline double PlainLibjpegDecode(const QByteArray& path, Memory memory = Memory::Heap)
 {
     const auto start = Clock::now();
     FILE* f = std::fopen(path.constData(), "rb");
@@ -125,7 +166,7 @@ inline double PlainLibjpegDecode(const QByteArray& path)
     std::fseek(f, 0, SEEK_END);
     const long size = std::ftell(f);
     std::fseek(f, 0, SEEK_SET);
-    std::unique_ptr<unsigned char[]> data(new unsigned char[size_t(size)]);
+    Block data(size_t(size), memory);
     const size_t got = std::fread(data.get(), 1, size_t(size), f);
     std::fclose(f);
     if (got != size_t(size))
@@ -138,7 +179,7 @@ inline double PlainLibjpegDecode(const QByteArray& path)
     jpeg_read_header(&cinfo, TRUE);
     jpeg_start_decompress(&cinfo);
     const size_t stride = size_t(cinfo.output_width) * size_t(cinfo.output_components);
-    std::unique_ptr<unsigned char[]> pixels(new unsigned char[stride * cinfo.output_height]);
+    Block pixels(stride * cinfo.output_height, memory);
     JSAMPROW rows[16];
     while (cinfo.output_scanline < cinfo.output_height) {
         for (int i = 0; i < 16; ++i)

@@ -47,6 +47,52 @@ private:
     int fd_;
 };
 
+// Pages of their own for a photo-sized block (the file's bytes, the decoded bitmap): they go back
+// to the system as soon as they are let go. Where the system grants huge pages on request, the
+// block asks for them, so that filling it costs a fault per 2 MiB rather than per 4 KiB.
+void* MapPages(std::size_t bytes)
+{
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        return nullptr;
+    ::madvise(p, bytes, MADV_HUGEPAGE); // a hint: refused, the pages are ordinary ones
+    return p;
+}
+
+struct MappedBlock {
+    void* base;
+    std::size_t bytes;
+};
+
+void UnmapBlock(void* info)
+{
+    auto* block = static_cast<MappedBlock*>(info);
+    ::munmap(block->base, block->bytes);
+    delete block;
+}
+
+// A bitmap over pages of its own; a null image when there is no memory for it.
+QImage PictureBitmap(int width, int height, QImage::Format format)
+{
+    const int depth = format == QImage::Format_Indexed8 ? 8 : 24;
+    const qsizetype bytesPerLine = (qsizetype(width) * depth / 8 + 3) / 4 * 4; // rows 32-bit aligned
+    const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(height);
+    if (width <= 0 || height <= 0)
+        return {};
+    void* pixels = MapPages(bytes);
+    if (!pixels)
+        return {};
+    auto* block = new (std::nothrow) MappedBlock{pixels, bytes};
+    if (!block) {
+        ::munmap(pixels, bytes);
+        return {};
+    }
+    QImage image(static_cast<uchar*>(pixels), width, height, bytesPerLine, format, UnmapBlock, block);
+    if (image.isNull())
+        UnmapBlock(block); // not taken: the image calls its clean-up only once it was made
+    return image;
+}
+
 // The whole file, read through one descriptor from its start to its end.
 FileBytes ReadWholeFile(const QByteArray& path)
 {
@@ -126,9 +172,8 @@ void FileBytes::Reserve(std::size_t capacity)
 {
     if (capacity <= capacity_)
         return;
-    void* p = data_ ? ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE)
-                    : ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED)
+    void* p = data_ ? ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE) : MapPages(capacity);
+    if (p == MAP_FAILED || p == nullptr)
         throw std::bad_alloc();
     data_ = static_cast<unsigned char*>(p);
     capacity_ = capacity;
@@ -232,7 +277,7 @@ bool TJPEGImage::BeginOutput()
     const int w = decoder_->OutputWidth();
     const int h = decoder_->OutputHeight();
     if (header_.cmyk) {
-        bitmap_ = QImage(w, h, quantised_ ? QImage::Format_Indexed8 : QImage::Format_RGB888);
+        bitmap_ = PictureBitmap(w, h, quantised_ ? QImage::Format_Indexed8 : QImage::Format_RGB888);
         if (quantised_ && !bitmap_.isNull()) {
             QList<QRgb> table;
             for (int r = 0; r < 6; ++r)
@@ -243,7 +288,7 @@ bool TJPEGImage::BeginOutput()
         }
         cmykRows_.resize(qsizetype(w) * 4 * kRowBatch);
     } else if (quantised_) {
-        bitmap_ = QImage(w, h, QImage::Format_Indexed8);
+        bitmap_ = PictureBitmap(w, h, QImage::Format_Indexed8);
         if (!bitmap_.isNull()) {
             QList<QRgb> table;
             for (int i = 0; i < decoder_->ColourCount(); ++i) {
@@ -254,7 +299,7 @@ bool TJPEGImage::BeginOutput()
             bitmap_.setColorTable(table);
         }
     } else {
-        bitmap_ = QImage(w, h, QImage::Format_RGB888);
+        bitmap_ = PictureBitmap(w, h, QImage::Format_RGB888);
     }
     if (bitmap_.isNull()) {
         Fail(JERR_OUT_OF_MEMORY);
