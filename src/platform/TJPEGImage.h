@@ -5,7 +5,8 @@
 // header, which gives Width and Height. The full decode, at scale 1/1, runs later from that memory,
 // when the picture is first drawn, and in slices (StartDecode, then DecodeSome until it reports the
 // end) so that the event loop stays live between slices. The rows are decoded straight into the
-// bitmap that is drawn; the file's bytes are let go once the decode has ended.
+// bitmap that is drawn; the file's bytes are let go once the decode has ended. Both lie in pages
+// of their own, asked for as huge pages, which go back to the system when let go.
 //
 // The decoded bitmap:
 // - colour files: 24-bit (QImage::Format_RGB888), decoded straight into the bitmap's rows;
