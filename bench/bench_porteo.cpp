@@ -371,7 +371,8 @@ bool BenchPhotos(const Options& options, const QByteArray& root, std::vector<Row
             return Failed("cannot write the photos");
     }
     const double meanMb = double(bytes) / count / 1e6;
-    title = Format(width * double(height) >= 1e6 ? "%.0f" : "%.2f", width * double(height) / 1e6) + "-Mpx photos (" + std::to_string(width) + " × "
+    const double megapixels = width * double(height) / 1e6;
+    title = Format(megapixels >= 1 ? "%.0f" : "%.2f", megapixels) + "-Mpx photos (" + std::to_string(width) + " × "
         + std::to_string(height) + ", " + Format("%.1f", meanMb) + " MB each)";
 
     // What making the photos left in the heap goes back to the system, so that the memory
@@ -458,7 +459,6 @@ bool BenchPhotos(const Options& options, const QByteArray& root, std::vector<Row
                         + " photos" + (peakReset ? "" : " (peak since start: VmHWM could not be reset)")
                         + "; at rest before: " + Format("%.0f MB", double(restKb) / 1024),
                     Format("%.0f MB", double(peakKb) / 1024), "< 300 MB", Verdict(judged, peakKb < 300 * 1024)});
-    (void)opened;
     return true;
 }
 
