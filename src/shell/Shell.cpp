@@ -225,27 +225,30 @@ void SortShellEntries(std::vector<ShellEntry>& entries)
     QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    // Sorted: small records holding what the comparison needs, side by side in memory.
-    struct Keyed {
-        bool isFolder;
-        QCollatorSortKey key;
-        const QByteArray* name;
-        size_t index;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i)
-        keyed.push_back({entries[i].isFolder, collator.sortKey(DisplayText(entries[i].name)), &entries[i].name, i});
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        if (a.isFolder != b.isFolder)
-            return a.isFolder;
-        if (const int c = a.key.compare(b.key))
+    // The keys stay in the order they were made and an order of indices is sorted, so that the
+    // keys are freed in the order they were allocated; what the comparison reads first (folder
+    // or not) lies in a small array of its own.
+    const size_t n = entries.size();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(n);
+    std::vector<char> folder(n);
+    for (size_t i = 0; i < n; ++i) {
+        keys.push_back(collator.sortKey(DisplayText(entries[i].name)));
+        folder[i] = entries[i].isFolder;
+    }
+    std::vector<quint32> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = quint32(i);
+    std::sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
+        if (folder[a] != folder[b])
+            return folder[a] != 0;
+        if (const int c = keys[a].compare(keys[b]))
             return c < 0;
-        return *a.name < *b.name;
+        return entries[a].name < entries[b].name;
     });
     std::vector<ShellEntry> sorted;
-    sorted.reserve(entries.size());
-    for (const Keyed& k : keyed)
-        sorted.push_back(std::move(entries[k.index]));
+    sorted.reserve(n);
+    for (const quint32 i : order)
+        sorted.push_back(std::move(entries[i]));
     entries = std::move(sorted);
 }
