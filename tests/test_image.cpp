@@ -232,6 +232,45 @@ private slots:
         QVERIFY(!image.Decoding());
     }
 
+    // Boxes take turns: the box painted first decodes to its end before the next one starts, and
+    // a box that gives up its picture hands the turn on.
+    void decodesTakeTurns()
+    {
+        FixtureFolder dir;
+        QWidget window;
+        window.resize(200, 100);
+        TImage first(&window), second(&window), third(&window);
+        for (TImage* box : {&first, &second, &third}) {
+            box->SetStretch(true);
+            box->SetIncrementalDisplay(true);
+            box->SetDecodeSlice(0, 1);
+            box->resize(60, 60);
+        }
+        second.move(70, 0);
+        third.move(140, 0);
+        first.SetPicture(LoadPicture(dir, "a.jpg", {.width = 64, .height = 120}));
+        second.SetPicture(LoadPicture(dir, "b.jpg", {.width = 64, .height = 120, .seed = 2}));
+        third.SetPicture(LoadPicture(dir, "c.jpg", {.width = 64, .height = 120, .seed = 3}));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(SpinUntil([&] { return first.Picture()->RowsDecoded() > 0; }));
+        QVERIFY(first.Decoding() && second.Decoding() && third.Decoding());
+        QVERIFY(second.Picture()->DecodeStarted() && third.Picture()->DecodeStarted());
+        QCOMPARE(second.Picture()->RowsDecoded(), 0);
+
+        QVERIFY(SpinUntil([&] { return second.Picture()->RowsDecoded() > 0; }));
+        QVERIFY(first.Picture()->Finished());
+        QVERIFY(!first.Decoding());
+        QVERIFY(!second.Picture()->Finished());
+        QCOMPARE(third.Picture()->RowsDecoded(), 0);
+
+        second.Clear(); // abandoned mid-decode: the third box goes on
+        QVERIFY(!second.Decoding());
+        QVERIFY(SpinUntil([&] { return third.Picture()->Finished(); }));
+        QVERIFY(!third.Decoding());
+        QCOMPARE(JpegDecoder::LiveDecompressors(), 0);
+    }
+
     void setPictureAndClearAbandonDecode()
     {
         FixtureFolder dir;

@@ -326,6 +326,14 @@ private slots:
         picture.StartDecode(false);
         picture.FinishDecode();
         CompareBitmaps(picture.Bitmap(), expected);
+
+        // A picture is decoded once: it has let go of the file's bytes, and a later start leaves
+        // the finished bitmap as it is.
+        picture.StartDecode(true);
+        QVERIFY(picture.Finished());
+        QVERIFY(!picture.Quantised());
+        CompareBitmaps(picture.Bitmap(), expected);
+        QCOMPARE(JpegDecoder::LiveDecompressors(), 0);
     }
 
     void cmykShownInColour_data()

@@ -59,6 +59,17 @@ private slots:
         box.SetItemIndex(1);
         box.AddItem("more");
         QCOMPARE(box.ItemIndex(), 1);
+        // Many at once, as a folder's listing adds them: the same rows.
+        box.AddItems({kCp932Photo, "last"});
+        QCOMPARE(box.ItemIndex(), 1);
+        QCOMPARE(box.Items(), 5);
+        QCOMPARE(box.ItemBytes(3), kCp932Photo);
+        QCOMPARE(box.itemText(3), QString("写真.jpg"));
+        QCOMPARE(box.ItemBytes(4), QByteArray("last"));
+        TComboBox fresh;
+        fresh.AddItems({"a", "b"});
+        QCOMPARE(fresh.ItemIndex(), -1); // adding selects nothing, in one go too
+        QCOMPARE(fresh.itemText(1), QString("b"));
         box.ClearItems();
         QCOMPARE(box.Items(), 0);
         QCOMPARE(box.ItemIndex(), -1);

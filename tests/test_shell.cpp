@@ -78,6 +78,68 @@ private slots:
         QCOMPARE(folder->Items()->Count(), 2);
     }
 
+    // Every Items() reads the directory anew: whatever changed on disk since the last listing
+    // shows in the next one, in its natural place, also where the count stays the same.
+    void listingFollowsTheDisk_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QList<QByteArray>>("expected");
+        QTest::newRow("unchanged") << "none" << QList<QByteArray>{"img1.jpg", "img2.jpg", "img10.jpg"};
+        QTest::newRow("file added") << "add" << QList<QByteArray>{"img1.jpg", "img2.jpg", "img3.jpg", "img10.jpg"};
+        QTest::newRow("file removed") << "remove" << QList<QByteArray>{"img1.jpg", "img10.jpg"};
+        QTest::newRow("file renamed") << "rename" << QList<QByteArray>{"img0.jpg", "img1.jpg", "img10.jpg"};
+        QTest::newRow("file turned folder")
+            << "folder" << QList<QByteArray>{"img2.jpg", "img1.jpg", "img10.jpg"};
+    }
+    void listingFollowsTheDisk()
+    {
+        QFETCH(QString, change);
+        QFETCH(QList<QByteArray>, expected);
+        FixtureFolder dir;
+        for (const char* name : {"img10.jpg", "img2.jpg", "img1.jpg"})
+            dir.AddFile(name);
+        TShellApplication shell;
+        auto folder = shell.NameSpace(dir.Path());
+        const auto before = folder->Items();
+        QCOMPARE(NamesOf(*before), (QList<QByteArray>{"img1.jpg", "img2.jpg", "img10.jpg"}));
+        if (change == "add")
+            dir.AddFile("img3.jpg");
+        else if (change == "remove")
+            QCOMPARE(::unlink(dir.File("img2.jpg").constData()), 0);
+        else if (change == "rename")
+            QCOMPARE(::rename(dir.File("img2.jpg").constData(), dir.File("img0.jpg").constData()), 0);
+        else if (change == "folder") {
+            QCOMPARE(::unlink(dir.File("img2.jpg").constData()), 0);
+            dir.AddFolder("img2.jpg");
+        }
+        const auto after = folder->Items();
+        QCOMPARE(NamesOf(*after), expected);
+        // The lookup answers from the new snapshot: each name where it now stands, a gone name
+        // nowhere.
+        for (int i = 0; i < expected.size(); ++i)
+            QCOMPARE(FindShellItem(*after, after->Count(), expected[i]).Name(), expected[i]);
+        if (change == "remove" || change == "rename")
+            QVERIFY(FindShellItem(*after, after->Count(), "img2.jpg").IsEmpty());
+        // The earlier snapshot is untouched.
+        QCOMPARE(NamesOf(*before), (QList<QByteArray>{"img1.jpg", "img2.jpg", "img10.jpg"}));
+    }
+
+    // Snapshots of an unchanged folder share their order, never their details: each reads its
+    // items as they are when it asks.
+    void detailsAreReadPerSnapshot()
+    {
+        FixtureFolder dir;
+        dir.AddFile("a.txt", QByteArray(100, 'x'));
+        TShellApplication shell;
+        auto folder = shell.NameSpace(dir.Path());
+        const auto first = folder->Items();
+        QCOMPARE(folder->GetDetailsOf(first->Item(0), 1), QString("1 KB"));
+        dir.AddFile("a.txt", QByteArray(5000, 'x'));
+        QCOMPARE(folder->GetDetailsOf(first->Item(0), 1), QString("1 KB")); // read once for that snapshot
+        const auto second = folder->Items();
+        QCOMPARE(folder->GetDetailsOf(second->Item(0), 1), QString("5 KB"));
+    }
+
     void missingFolderIsNamed()
     {
         FixtureFolder dir;

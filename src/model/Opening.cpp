@@ -33,11 +33,21 @@ void TFMainMenu::ListFolder()
         std::unique_ptr<TShellFolder> folder = shell->NameSpace(FolderPath);
         std::shared_ptr<TFolderItems> items = folder->Items();
         const int n = items->Count();
-        for (int i = 0; i < n; ++i) {
-            const TFolderItem item = items->Item(i);
-            CurrentNames->Add(item.Name());
-            ComboBox1->AddItem(item.Name());
+        // The list box takes the names in one go at the end; the names read before an error
+        // are listed all the same.
+        QList<QByteArray> listed;
+        listed.reserve(n);
+        try {
+            for (int i = 0; i < n; ++i) {
+                const TFolderItem item = items->Item(i);
+                CurrentNames->Add(item.Name());
+                listed.append(item.Name());
+            }
+        } catch (...) {
+            ComboBox1->AddItems(listed);
+            throw;
         }
+        ComboBox1->AddItems(listed);
     }
     ComboBox1->SetItemIndex(0);
     WritePositionText();

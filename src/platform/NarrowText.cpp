@@ -1,6 +1,7 @@
 #include "NarrowText.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -9,6 +10,9 @@ namespace {
 
 bool IsStrictUtf8(const QByteArray& bytes)
 {
+    // Plain ASCII, as most file names are, is UTF-8 as it stands.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return true;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(bytes);
     return !decoder.hasError();

@@ -3,6 +3,7 @@
 #include "NarrowText.h"
 #include "TStringList.h"
 
+#include <QStandardItemModel>
 #include <QVariant>
 
 namespace {
@@ -48,6 +49,31 @@ void TComboBox::AddItem(const QByteArray& bytes)
     CodeChange change(changingFromCode_);
     const int before = currentIndex();
     addItem(DisplayText(bytes), QVariant(bytes));
+    if (currentIndex() != before)
+        setCurrentIndex(before);
+}
+
+void TComboBox::AddItems(const QList<QByteArray>& names)
+{
+    auto* items = qobject_cast<QStandardItemModel*>(model());
+    if (!items) {
+        for (const QByteArray& name : names)
+            AddItem(name);
+        return;
+    }
+    if (names.isEmpty())
+        return;
+    // The rows as QComboBox::addItem makes them: the text, and the bytes as the item's data.
+    QList<QStandardItem*> rows;
+    rows.reserve(names.size());
+    for (const QByteArray& name : names) {
+        auto* row = new QStandardItem(DisplayText(name));
+        row->setData(QVariant(name), Qt::UserRole);
+        rows.append(row);
+    }
+    CodeChange change(changingFromCode_);
+    const int before = currentIndex();
+    items->invisibleRootItem()->appendRows(rows);
     if (currentIndex() != before)
         setCurrentIndex(before);
 }

@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QComboBox>
+#include <QList>
 #include <functional>
 
 class TComboBox : public QComboBox {
@@ -23,6 +24,8 @@ public:
 
     int Items() const { return count(); }
     void AddItem(const QByteArray& bytes); // shown as DisplayText(bytes)
+    // The same for many names at once (one insertion into the model: fast for large folders).
+    void AddItems(const QList<QByteArray>& names);
     QByteArray ItemBytes(int index) const; // raises Exception when out of range
     void ClearItems();
 

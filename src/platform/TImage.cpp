@@ -5,17 +5,59 @@
 #include <new>
 #include <vector>
 
+namespace {
+
+// The boxes with an incremental decode, in the order their decodes began; the first one decodes,
+// the others wait their turn. (GUI thread only, as every widget.)
+std::vector<TImage*>& DecodeQueue()
+{
+    static std::vector<TImage*> queue;
+    return queue;
+}
+
+} // namespace
+
 TImage::TImage(QWidget* parent) : QWidget(parent)
 {
     sliceTimer_.setInterval(0);
     connect(&sliceTimer_, &QTimer::timeout, this, &TImage::DecodeSlice);
 }
 
-TImage::~TImage() = default;
+TImage::~TImage()
+{
+    Dequeue();
+}
+
+void TImage::Enqueue()
+{
+    std::vector<TImage*>& queue = DecodeQueue();
+    if (!queued_) {
+        queue.push_back(this);
+        queued_ = true;
+    }
+    if (queue.front() == this)
+        sliceTimer_.start();
+}
+
+void TImage::Dequeue()
+{
+    sliceTimer_.stop();
+    if (!queued_)
+        return;
+    queued_ = false;
+    std::vector<TImage*>& queue = DecodeQueue();
+    const bool hadTurn = !queue.empty() && queue.front() == this;
+    queue.erase(std::remove(queue.begin(), queue.end(), this), queue.end());
+    if (hadTurn && !queue.empty()) {
+        TImage* next = queue.front();
+        next->sinceRepaint_.restart(); // its 500 ms count from when its decode can go
+        next->sliceTimer_.start();
+    }
+}
 
 void TImage::SetPicture(std::unique_ptr<TJPEGImage> picture)
 {
-    sliceTimer_.stop();
+    Dequeue();
     picture_ = std::move(picture); // the old picture, and any decoder it had, goes here
     errorReported_ = false;
     ResetView();
@@ -81,7 +123,7 @@ void TImage::ReportErrorOnce()
 void TImage::DecodeSlice()
 {
     if (!picture_) {
-        sliceTimer_.stop();
+        Dequeue();
         return;
     }
     if (picture_->State() == TJPEGImage::DecodeState::Running) {
@@ -94,8 +136,8 @@ void TImage::DecodeSlice()
             return;
         }
     }
-    // The decode has ended: one last repaint, and the report of its error.
-    sliceTimer_.stop();
+    // The decode has ended: one last repaint, the next box's turn, and the report of its error.
+    Dequeue();
     update();
     ReportErrorOnce();
 }
@@ -107,7 +149,7 @@ void TImage::FinishDecodeNow()
     if (!picture_->DecodeStarted())
         BeginDecode();
     picture_->FinishDecode();
-    sliceTimer_.stop();
+    Dequeue();
     update();
     ReportErrorOnce();
 }
@@ -119,7 +161,7 @@ void TImage::paintEvent(QPaintEvent*)
     if (!picture_->DecodeStarted()) {
         BeginDecode();
         if (incremental_) {
-            sliceTimer_.start();
+            Enqueue();
             return; // nothing decoded yet
         }
         picture_->FinishDecode();

@@ -8,7 +8,9 @@
 // - IncrementalDisplay: the decode starts when the box is first painted after SetPicture and
 //   runs in slices from the event loop (keys and timers stay live); the box is repainted with the
 //   rows decoded so far at most every 500 ms, and once at the end. Without it the first paint
-//   decodes the whole picture before drawing.
+//   decodes the whole picture before drawing. The boxes of the program take turns: one decode
+//   runs at a time, in the order their first paints began them (the main frame is painted
+//   first), so the first picture is complete soonest and one decoder's memory is in use.
 // - A fatal decode error is reported once through OnDecodeError, from the event loop (never from
 //   inside a paint); after it the box draws nothing of that picture.
 // - Rows not decoded yet, and an empty box, draw nothing: what lies behind the box shows.
@@ -57,8 +59,8 @@ public:
     // Starts the decode if it has not started, runs it to its end now, repaints, and reports a
     // decode error as the event loop would.
     void FinishDecodeNow();
-    // Whether an incremental decode is running.
-    bool Decoding() const { return sliceTimer_.isActive(); }
+    // Whether an incremental decode is running or waiting for its turn.
+    bool Decoding() const { return queued_; }
     // Whether drawing uses halftoning (see Stretch).
     bool Halftoning() const;
     // Paints that drew rows of the picture, since construction.
@@ -74,6 +76,8 @@ protected:
 private:
     void DecodeSlice();
     void BeginDecode();
+    void Enqueue();
+    void Dequeue();
     void ReportErrorOnce();
     void ResetView();
     const QImage& StretchedView(int rows);
@@ -87,7 +91,8 @@ private:
     bool errorReported_ = false;
     int rowsPaintCount_ = 0;
 
-    QTimer sliceTimer_;
+    QTimer sliceTimer_; // runs only while this box's decode has its turn
+    bool queued_ = false;
     QElapsedTimer sinceRepaint_;
     int rowsAtRepaint_ = 0;
 

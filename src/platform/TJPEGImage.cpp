@@ -12,8 +12,10 @@
 #include <new>
 #include <jpeglib.h>
 #include <jerror.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -45,8 +47,54 @@ private:
     int fd_;
 };
 
+// Pages of their own for a photo-sized block (the file's bytes, the decoded bitmap): they go back
+// to the system as soon as they are let go. Where the system grants huge pages on request, the
+// block asks for them, so that filling it costs a fault per 2 MiB rather than per 4 KiB.
+void* MapPages(std::size_t bytes)
+{
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        return nullptr;
+    ::madvise(p, bytes, MADV_HUGEPAGE); // a hint: refused, the pages are ordinary ones
+    return p;
+}
+
+struct MappedBlock {
+    void* base;
+    std::size_t bytes;
+};
+
+void UnmapBlock(void* info)
+{
+    auto* block = static_cast<MappedBlock*>(info);
+    ::munmap(block->base, block->bytes);
+    delete block;
+}
+
+// A bitmap over pages of its own; a null image when there is no memory for it.
+QImage PictureBitmap(int width, int height, QImage::Format format)
+{
+    const int depth = format == QImage::Format_Indexed8 ? 8 : 24;
+    const qsizetype bytesPerLine = (qsizetype(width) * depth / 8 + 3) / 4 * 4; // rows 32-bit aligned
+    const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(height);
+    if (width <= 0 || height <= 0)
+        return {};
+    void* pixels = MapPages(bytes);
+    if (!pixels)
+        return {};
+    auto* block = new (std::nothrow) MappedBlock{pixels, bytes};
+    if (!block) {
+        ::munmap(pixels, bytes);
+        return {};
+    }
+    QImage image(static_cast<uchar*>(pixels), width, height, bytesPerLine, format, UnmapBlock, block);
+    if (image.isNull())
+        UnmapBlock(block); // not taken: the image calls its clean-up only once it was made
+    return image;
+}
+
 // The whole file, read through one descriptor from its start to its end.
-QByteArray ReadWholeFile(const QByteArray& path)
+FileBytes ReadWholeFile(const QByteArray& path)
 {
     if (path.isEmpty() || path.contains('\0'))
         throw Exception(OpenErrorText(path));
@@ -60,16 +108,15 @@ QByteArray ReadWholeFile(const QByteArray& path)
     if (st.st_size > TJPEGImage::kMaxFileBytes)
         throw Exception(TooLargeText(path));
 
-    QByteArray bytes;
-    bytes.resize(qsizetype(st.st_size) + 1); // one spare byte: the file may have grown
-    qsizetype used = 0;
+    FileBytes bytes;
+    bytes.Reserve(std::size_t(st.st_size) + 1); // one spare byte: the file may have grown
     for (;;) {
-        if (used == bytes.size()) {
-            if (used > TJPEGImage::kMaxFileBytes)
+        if (bytes.Room() == 0) {
+            if (qint64(bytes.Size()) > TJPEGImage::kMaxFileBytes)
                 throw Exception(TooLargeText(path));
-            bytes.resize(std::min<qint64>(qint64(used) * 2, TJPEGImage::kMaxFileBytes + 1));
+            bytes.Reserve(std::size_t(std::min<qint64>(qint64(bytes.Size()) * 2, TJPEGImage::kMaxFileBytes + 1)));
         }
-        const ssize_t n = ::read(fd.get(), bytes.data() + used, size_t(bytes.size() - used));
+        const ssize_t n = ::read(fd.get(), bytes.End(), bytes.Room());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -77,11 +124,10 @@ QByteArray ReadWholeFile(const QByteArray& path)
         }
         if (n == 0)
             break;
-        used += n;
+        bytes.Grow(std::size_t(n));
     }
-    if (used > TJPEGImage::kMaxFileBytes)
+    if (qint64(bytes.Size()) > TJPEGImage::kMaxFileBytes)
         throw Exception(TooLargeText(path));
-    bytes.truncate(used);
     return bytes;
 }
 
@@ -99,6 +145,49 @@ int CubeLevel(int v)
 
 } // namespace
 
+FileBytes::~FileBytes()
+{
+    Reset();
+}
+
+FileBytes::FileBytes(FileBytes&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      capacity_(std::exchange(other.capacity_, 0))
+{
+}
+
+FileBytes& FileBytes::operator=(FileBytes&& other) noexcept
+{
+    if (this != &other) {
+        Reset();
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        capacity_ = std::exchange(other.capacity_, 0);
+    }
+    return *this;
+}
+
+void FileBytes::Reserve(std::size_t capacity)
+{
+    if (capacity <= capacity_)
+        return;
+    void* p = data_ ? ::mremap(data_, capacity_, capacity, MREMAP_MAYMOVE) : MapPages(capacity);
+    if (p == MAP_FAILED || p == nullptr)
+        throw std::bad_alloc();
+    data_ = static_cast<unsigned char*>(p);
+    capacity_ = capacity;
+}
+
+void FileBytes::Reset()
+{
+    if (data_)
+        ::munmap(data_, capacity_);
+    data_ = nullptr;
+    size_ = 0;
+    capacity_ = 0;
+}
+
 QString JpegErrorText(int turboCode)
 {
     return QStringLiteral("JPEG エラー #%1").arg(ClassicJpegMessageNumber(turboCode));
@@ -109,7 +198,7 @@ TJPEGImage::~TJPEGImage() = default;
 
 void TJPEGImage::LoadFromFile(const QByteArray& path)
 {
-    QByteArray bytes;
+    FileBytes bytes;
     try {
         bytes = ReadWholeFile(path);
     } catch (const std::bad_alloc&) {
@@ -117,7 +206,7 @@ void TJPEGImage::LoadFromFile(const QByteArray& path)
     }
     JpegHeader header;
     {
-        JpegDecoder decoder(reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size()));
+        JpegDecoder decoder(bytes.Data(), bytes.Size());
         const int code = decoder.ReadHeader(&header);
         if (code != 0)
             throw Exception(JpegErrorText(code));
@@ -136,6 +225,7 @@ void TJPEGImage::LoadFromFile(const QByteArray& path)
     quantised_ = false;
     state_ = DecodeState::NotStarted;
     data_ = std::move(bytes);
+    loaded_ = true;
     header_ = header;
 }
 
@@ -151,8 +241,8 @@ void TJPEGImage::StartDecode(bool quantiseForScreen)
 
 void TJPEGImage::BeginDecode(bool quantiseForScreen)
 {
-    if (Empty())
-        return;
+    if (Empty() || data_.IsNull())
+        return; // nothing loaded, or decoded already
     decoder_.reset();
     bitmap_ = QImage();
     error_.reset();
@@ -161,8 +251,7 @@ void TJPEGImage::BeginDecode(bool quantiseForScreen)
     quantised_ = quantiseForScreen || header_.grayscale;
     state_ = DecodeState::Running;
 
-    decoder_ = std::make_unique<JpegDecoder>(reinterpret_cast<const unsigned char*>(data_.constData()),
-                                             size_t(data_.size()));
+    decoder_ = std::make_unique<JpegDecoder>(data_.Data(), data_.Size());
     JpegHeader header;
     const int code = decoder_->ReadHeader(&header);
     if (code != 0) {
@@ -177,6 +266,7 @@ void TJPEGImage::Fail(int turboCode)
     decoder_.reset();
     bitmap_ = QImage();
     cmykRows_.clear();
+    data_.Reset(); // after the decoder, which reads it
     error_ = JpegErrorText(turboCode);
     state_ = DecodeState::Failed;
 }
@@ -187,7 +277,7 @@ bool TJPEGImage::BeginOutput()
     const int w = decoder_->OutputWidth();
     const int h = decoder_->OutputHeight();
     if (header_.cmyk) {
-        bitmap_ = QImage(w, h, quantised_ ? QImage::Format_Indexed8 : QImage::Format_RGB888);
+        bitmap_ = PictureBitmap(w, h, quantised_ ? QImage::Format_Indexed8 : QImage::Format_RGB888);
         if (quantised_ && !bitmap_.isNull()) {
             QList<QRgb> table;
             for (int r = 0; r < 6; ++r)
@@ -198,7 +288,7 @@ bool TJPEGImage::BeginOutput()
         }
         cmykRows_.resize(qsizetype(w) * 4 * kRowBatch);
     } else if (quantised_) {
-        bitmap_ = QImage(w, h, QImage::Format_Indexed8);
+        bitmap_ = PictureBitmap(w, h, QImage::Format_Indexed8);
         if (!bitmap_.isNull()) {
             QList<QRgb> table;
             for (int i = 0; i < decoder_->ColourCount(); ++i) {
@@ -209,7 +299,7 @@ bool TJPEGImage::BeginOutput()
             bitmap_.setColorTable(table);
         }
     } else {
-        bitmap_ = QImage(w, h, QImage::Format_RGB888);
+        bitmap_ = PictureBitmap(w, h, QImage::Format_RGB888);
     }
     if (bitmap_.isNull()) {
         Fail(JERR_OUT_OF_MEMORY);
@@ -311,6 +401,7 @@ bool TJPEGImage::DecodeSlice(int maxMilliseconds, int maxRows)
     if (rows_ >= height || exhausted) {
         decoder_.reset();
         cmykRows_.clear();
+        data_.Reset(); // after the decoder, which reads it
         state_ = DecodeState::Finished;
         return true;
     }

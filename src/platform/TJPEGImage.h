@@ -4,7 +4,9 @@
 // LoadFromFile reads the file whole into memory (one open, read to the end) and parses only its
 // header, which gives Width and Height. The full decode, at scale 1/1, runs later from that memory,
 // when the picture is first drawn, and in slices (StartDecode, then DecodeSome until it reports the
-// end) so that the event loop stays live between slices.
+// end) so that the event loop stays live between slices. The rows are decoded straight into the
+// bitmap that is drawn; the file's bytes are let go once the decode has ended. Both lie in pages
+// of their own, asked for as huge pages, which go back to the system when let go.
 //
 // The decoded bitmap:
 // - colour files: 24-bit (QImage::Format_RGB888), decoded straight into the bitmap's rows;
@@ -25,6 +27,34 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+
+// The bytes of a file read whole, in pages of their own: they go back to the system the moment
+// they are let go (the allocator's heap would keep photo-sized blocks it once held).
+class FileBytes {
+public:
+    FileBytes() = default;
+    ~FileBytes();
+    FileBytes(FileBytes&& other) noexcept;
+    FileBytes& operator=(FileBytes&& other) noexcept;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+
+    bool IsNull() const { return data_ == nullptr; }
+    const unsigned char* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+    // Room for at least `capacity` bytes, the first Size() kept; raises std::bad_alloc.
+    void Reserve(std::size_t capacity);
+    // The room beyond Size(), and taking `count` bytes of it into Size().
+    unsigned char* End() { return data_ + size_; }
+    std::size_t Room() const { return capacity_ - size_; }
+    void Grow(std::size_t count) { size_ += count; }
+    void Reset();
+
+private:
+    unsigned char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0; // bytes mapped
+};
 
 class TJPEGImage {
 public:
@@ -48,13 +78,15 @@ public:
     // On failure the picture keeps what it held before.
     void LoadFromFile(const QByteArray& path);
 
-    bool Empty() const { return data_.isNull(); }  // nothing loaded yet
+    bool Empty() const { return !loaded_; }  // nothing loaded yet
     int Width() const { return header_.width; }
     int Height() const { return header_.height; }
     bool Grayscale() const { return header_.grayscale; }
 
     // Begins a decode for drawing (abandoning one in progress). Cheap: it sets the decoder up and
-    // decodes nothing yet. Does nothing when no picture is loaded.
+    // decodes nothing yet. Does nothing when no picture is loaded, and nothing once a decode has
+    // ended: a picture is decoded once, and when its decode has ended (finished or failed) it
+    // lets go of the file's bytes, keeping only the bitmap.
     void StartDecode(bool quantiseForScreen);
     // Decodes for about maxMilliseconds (and at most maxRows rows); always makes some progress.
     // Returns true when the decode has ended (finished or failed), false while more is to do.
@@ -85,7 +117,8 @@ private:
     void Fail(int turboCode);
     void ConvertCmykRows(int firstRow, int count);
 
-    QByteArray data_;
+    FileBytes data_; // the file's bytes, until the decode has ended
+    bool loaded_ = false;
     JpegHeader header_;
     std::unique_ptr<JpegDecoder> decoder_;
     DecodeState state_ = DecodeState::NotStarted;

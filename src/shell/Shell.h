@@ -11,40 +11,44 @@
 #include <vector>
 
 struct ShellEntry;
+struct ShellListing;
+struct ShellSnapshot;
 
 // One item: an entry of a snapshot, or empty (nothing was found).
 class TFolderItem {
 public:
     TFolderItem() = default;
-    TFolderItem(std::shared_ptr<const ShellEntry> entry, QByteArray folderPath);
+    TFolderItem(std::shared_ptr<const ShellSnapshot> snapshot, int index);
 
-    bool IsEmpty() const { return !entry_; }
+    bool IsEmpty() const { return !snapshot_; }
     // The item's name as the file system stores it. Raises on an empty item.
     QByteArray Name() const;
     // The folder path, a "/" and the name. Raises on an empty item.
     QByteArray Path() const;
-    const ShellEntry* Entry() const { return entry_.get(); }
 
 private:
+    friend class TShellFolder;
     const ShellEntry& Checked() const;
 
-    std::shared_ptr<const ShellEntry> entry_;
-    QByteArray folderPath_;
+    std::shared_ptr<const ShellSnapshot> snapshot_;
+    int index_ = -1;
 };
 
 // The item collection: a snapshot of the folder taken when `Items` was called.
 class TFolderItems {
 public:
-    TFolderItems(QByteArray folderPath, std::vector<std::shared_ptr<const ShellEntry>> entries);
+    TFolderItems(QByteArray folderPath, std::shared_ptr<const ShellListing> listing);
     virtual ~TFolderItems() = default;
 
     virtual int Count() const;
     // The item at an index from 0; an index outside the collection yields an empty item.
     virtual TFolderItem Item(int index) const;
+    // The index of the first item whose name equals `name` byte for byte, or -1. A collection
+    // that presents other items than its snapshot's must answer for those.
+    virtual int IndexOf(const QByteArray& name) const;
 
 private:
-    QByteArray folderPath_;
-    std::vector<std::shared_ptr<const ShellEntry>> entries_;
+    std::shared_ptr<const ShellSnapshot> snapshot_;
 };
 
 class TShellFolder {
@@ -55,6 +59,10 @@ public:
     const QByteArray& FolderPath() const { return path_; }
     // A snapshot of the folder's entries but "." and "..": sub-folders first, then files, each
     // group in natural order. Raises when the folder cannot be read.
+    // Every call reads the directory anew. The order depends on the entries alone, so the last
+    // order worked out is kept with the entries it was made from and serves again, unsorted,
+    // when the directory gives exactly those entries in the same sequence; any difference (an
+    // entry added, removed or renamed, a file turned folder, another sequence) sorts anew.
     virtual std::shared_ptr<TFolderItems> Items();
     // A detail of an item as text, empty where nothing applies; never raises for an item.
     virtual QString GetDetailsOf(const TFolderItem& item, int column);
@@ -71,9 +79,11 @@ public:
 };
 
 // The first item of the collection whose name equals `wanted` byte for byte, looking at the
-// first `count` items in order; empty when none matches or count is not positive.
+// first `count` items (count: the collection's Count, or less) in order; empty when none matches
+// or count is not positive. The same item a walk from index 0 would stop at, found through the
+// collection's index of names.
 TFolderItem FindShellItem(const TFolderItems& items, int count, const QByteArray& wanted);
 
 // Natural order of names: digit runs compare as numbers, letter case is ignored, and names the
 // collation cannot tell apart are ordered by their bytes. Sub-folders come before files.
-void SortShellEntries(std::vector<std::shared_ptr<const ShellEntry>>& entries);
+void SortShellEntries(std::vector<ShellEntry>& entries);
