@@ -45,9 +45,21 @@ private:
     int fd_;
 };
 
-// The whole file, read through one descriptor from its start to its end.
-QByteArray ReadWholeFile(const QByteArray& path)
+// Whether the decoder refuses the header of `head` without looking beyond its end: it would then
+// refuse any file that begins with these bytes, in the same words.
+bool HeaderFailsWithin(const QByteArray& head)
 {
+    JpegDecoder decoder(reinterpret_cast<const unsigned char*>(head.constData()), size_t(head.size()));
+    JpegHeader header;
+    return decoder.ReadHeader(&header) != 0 && !decoder.RanOutOfData();
+}
+
+// The photo file, read through one descriptor from its start to its end; but a file whose first
+// kHeadBytes already show it holds no JPEG header (a big file named like a photo that is none)
+// is read no further: those bytes alone give the decoder's error.
+QByteArray ReadPhotoFile(const QByteArray& path)
+{
+    constexpr qsizetype kHeadBytes = 64 * 1024;
     if (path.isEmpty() || path.contains('\0'))
         throw Exception(OpenErrorText(path));
     // O_NONBLOCK: a FIFO bearing the name must not hang the program; it is refused below.
@@ -61,13 +73,21 @@ QByteArray ReadWholeFile(const QByteArray& path)
         throw Exception(TooLargeText(path));
 
     QByteArray bytes;
-    bytes.resize(qsizetype(st.st_size) + 1); // one spare byte: the file may have grown
+    // One spare byte beyond the size: the file may have grown.
+    bytes.resize(qsizetype(std::min<qint64>(qint64(st.st_size) + 1, kHeadBytes)));
     qsizetype used = 0;
+    bool headChecked = false;
     for (;;) {
         if (used == bytes.size()) {
+            if (!headChecked) {
+                headChecked = true;
+                if (HeaderFailsWithin(bytes))
+                    return bytes;
+            }
             if (used > TJPEGImage::kMaxFileBytes)
                 throw Exception(TooLargeText(path));
-            bytes.resize(std::min<qint64>(qint64(used) * 2, TJPEGImage::kMaxFileBytes + 1));
+            const qint64 wanted = std::max<qint64>(qint64(st.st_size) + 1, qint64(used) * 2);
+            bytes.resize(qsizetype(std::min<qint64>(wanted, TJPEGImage::kMaxFileBytes + 1)));
         }
         const ssize_t n = ::read(fd.get(), bytes.data() + used, size_t(bytes.size() - used));
         if (n < 0) {
@@ -111,10 +131,17 @@ void TJPEGImage::LoadFromFile(const QByteArray& path)
 {
     QByteArray bytes;
     try {
-        bytes = ReadWholeFile(path);
+        bytes = ReadPhotoFile(path);
     } catch (const std::bad_alloc&) {
         throw Exception(TooLargeText(path));
     }
+    LoadFromMemory(std::move(bytes), path);
+}
+
+void TJPEGImage::LoadFromMemory(QByteArray bytes, const QByteArray& path)
+{
+    if (bytes.size() > kMaxFileBytes)
+        throw Exception(TooLargeText(path));
     JpegHeader header;
     {
         JpegDecoder decoder(reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size()));
