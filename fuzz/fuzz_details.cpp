@@ -11,8 +11,15 @@
 #include <unistd.h>
 
 namespace {
+QByteArray gDir;
 QByteArray gPath;
+
+void RemoveFiles()
+{
+    ::unlink(gPath.constData());
+    ::rmdir(gDir.constData());
 }
+} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
@@ -23,7 +30,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
         std::perror("mkdtemp");
         std::abort();
     }
-    gPath = QByteArray::fromStdString(dir) + "/photo.jpg";
+    gDir = QByteArray::fromStdString(dir);
+    gPath = gDir + "/photo.jpg";
+    std::atexit(RemoveFiles);
     return 0;
 }
 
