@@ -304,6 +304,28 @@ private slots:
         QVERIFY(!QFile::exists(QString::fromUtf8(dir.File("link.jpg"))));
     }
 
+    // An item's file renamed behind the program's back leaves its name free on disk, but the
+    // item still holds it: another item may not take it, or renaming the first item later would
+    // move the second one's file under a third name.
+    void twoItemsNeverNameOneFile()
+    {
+        FixtureFolder dir;
+        dir.AddJpeg("a.jpg", {.seed = 1});
+        dir.AddJpeg("b.jpg", {.seed = 2});
+        WindowDriver d;
+        d.Open(dir.Path());
+        d.window->Edit2->setText(QStringLiteral("trip"));
+        d.Key(Qt::Key_F5); // a.jpg -> trip.JPG
+        QCOMPARE(::rename(dir.File("trip.JPG").constData(), dir.File("elsewhere.jpg").constData()), 0);
+        d.Key(Qt::Key_F4);
+        d.window->Edit2->setText(QStringLiteral("trip"));
+        d.Key(Qt::Key_F5); // b.jpg -> trip.JPG, the name item 1 holds
+        QCOMPARE(d.services.messages, QStringList{QStringLiteral("ファイル名が重複しています。")});
+        QCOMPARE(d.window->CurrentNames->Strings(1), QByteArray("b.jpg"));
+        QVERIFY(QFile::exists(QString::fromUtf8(dir.File("b.jpg"))));
+        QCOMPARE(d.window->Edit2->text(), QStringLiteral("trip"));
+    }
+
     // The open folder is taken away. Each refresh then fails with the folder's name, as the
     // description has it: the selection has moved, the display and the position text stay as
     // they were. A rename fails and says so; nothing is lost. Once the folder is back, the

@@ -56,8 +56,9 @@ enum class Kind {
     OutsideDelete, OutsideRename, OutsideCreate, OutsideTruncate, OutsideFolder,
 };
 
-// One action; `a` and `b` are read against the state the action meets (an index modulo what
-// there is), so that any subsequence of a session can be replayed.
+// One action; `a` and `b` are read against the state the action meets (a key that picks one of
+// the names there are, a number modulo what there is), so that any subsequence of a session can be
+// replayed.
 struct Action {
     Kind kind;
     quint32 a;
@@ -85,6 +86,22 @@ QString Describe(const Action& x)
     case Kind::OutsideFolder: return QStringLiteral("outside: replace file #%1 by a folder").arg(x.a);
     }
     return {};
+}
+
+// The name an action's key picks among names (rendezvous hashing): the same name whatever other
+// names come and go, so that dropping an unrelated action while shrinking leaves the choice.
+int Choose(quint32 key, const QList<QByteArray>& names)
+{
+    int best = 0;
+    size_t bestHash = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        const size_t h = qHash(names[i], size_t(key) * 0x9E3779B97F4A7C15ull + 1);
+        if (i == 0 || h < bestHash) {
+            best = i;
+            bestHash = h;
+        }
+    }
+    return best;
 }
 
 std::vector<Action> MakeSession(quint32 seed, int count)
@@ -299,6 +316,15 @@ private:
                 touched_[i] = true;
     }
 
+    // Whether an item other than the selected one holds `name` as its current name.
+    bool HeldByAnother(const QByteArray& name) const
+    {
+        for (int i = 0; i < Count(); ++i)
+            if (i != sel_ && current_[i] == name)
+                return true;
+        return false;
+    }
+
     // MirrorSelection after the list's selection has become sel_: whether it refreshed.
     bool Mirror()
     {
@@ -340,7 +366,7 @@ private:
             const QList<QByteArray> files = OpenFiles();
             if (files.isEmpty())
                 return QStringLiteral("nothing");
-            return DisplayText(NameWithoutExtension(files[int(param % quint32(files.size()))]));
+            return DisplayText(NameWithoutExtension(files[Choose(param, files)]));
         }
         case 3: return QString();
         case 4: return QString(int(1 + param % 3), QLatin1Char(' '));
@@ -447,7 +473,7 @@ private:
             int target = sel_;
             if (x.kind == Kind::ListPick) {
                 // What a pick in the popup does: the list moves, then reports the choice.
-                target = int(x.a % quint32(Count()));
+                target = Choose(x.a, opening_);
                 what = QStringLiteral("pick %1 in the list").arg(DisplayText(opening_[target]));
                 w->ComboBox1->setCurrentIndex(target);
                 emit w->ComboBox1->activated(target);
@@ -507,7 +533,7 @@ private:
             const auto atTarget = folder.find(newName);
             if (HoldsPathSeparator(bytes)) {
                 messages << kBadCharacter;
-            } else if (atTarget != folder.end() && !atTarget->second.folder) {
+            } else if ((atTarget != folder.end() && !atTarget->second.folder) || HeldByAnother(newName)) {
                 messages << kDuplicate;
             } else if (bytes.isEmpty()) {
                 messages << kBlank;
@@ -536,7 +562,7 @@ private:
             const QList<QByteArray> files = OpenFiles();
             if (files.isEmpty())
                 return {};
-            const QByteArray name = files[int(x.a % quint32(files.size()))];
+            const QByteArray name = files[Choose(x.a, files)];
             const QByteArray path = folderPaths_[open_] + '/' + name;
             Folder& folder = disk_[size_t(open_)];
             Entry& e = folder.at(name);
@@ -728,9 +754,18 @@ std::optional<Failure> Replay(const std::vector<Action>& actions, QStringList* l
 // check.
 std::vector<Action> Shrink(std::vector<Action> actions, const QString& check)
 {
+    // At most this many replays: the sequence found by then is shown.
+    int budget = 600;
     const auto fails = [&](const std::vector<Action>& candidate) {
+        if (budget-- <= 0)
+            return false;
         const std::optional<Failure> f = Replay(candidate);
-        return f && f->Check() == check;
+        if (f && f->Check() == check) {
+            // Only what leads up to the failure matters.
+            actions.assign(candidate.begin(), candidate.begin() + f->action + 1);
+            return true;
+        }
+        return false;
     };
     size_t chunks = 2;
     while (actions.size() >= 2) {
@@ -740,8 +775,7 @@ std::vector<Action> Shrink(std::vector<Action> actions, const QString& check)
         for (size_t start = 0; start < size && !reduced; start += chunk) {
             std::vector<Action> candidate(actions.begin(), actions.begin() + qsizetype(start));
             candidate.insert(candidate.end(), actions.begin() + qsizetype(std::min(size, start + chunk)), actions.end());
-            if (fails(candidate)) {
-                actions = std::move(candidate);
+            if (fails(candidate)) { // `actions` is now the candidate up to its failure
                 chunks = std::max<size_t>(chunks - 1, 2);
                 reduced = true;
             }
@@ -754,6 +788,11 @@ std::vector<Action> Shrink(std::vector<Action> actions, const QString& check)
     }
     return actions;
 }
+
+// A long session and its shrinking take longer than Qt Test's watchdog allows a test function by
+// default (5 minutes); the limit that counts is the one the caller sets (CTest's TIMEOUT).
+const bool kWatchdogDisarmed = qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT")
+    || qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number(24 * 3600 * 1000));
 
 quint32 EnvNumber(const char* name, quint32 fallback)
 {
