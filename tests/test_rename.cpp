@@ -256,6 +256,26 @@ private slots:
     }
 
     // Each rename starts from the current name: the file moves twice, the list keeps its name.
+    // Another item's current name is taken even when its file has gone from the folder behind the
+    // program's back: two items never come to name one file.
+    void anotherItemsNameIsTaken()
+    {
+        FixtureFolder dir;
+        dir.AddFile("a.jpg", Photo("a"));
+        dir.AddFile("b.jpg", Photo("b"));
+        WindowDriver d;
+        d.Open(dir.Path());
+        Activate(d);
+        Rename(d, "trip", true);
+        QCOMPARE(d.window->CurrentNames->Strings(0), QByteArray("trip.JPG"));
+        QCOMPARE(::unlink(dir.File("trip.JPG").constData()), 0);
+        SelectByKeys(d, "b.jpg");
+        Rename(d, "trip", true);
+        QCOMPARE(d.services.messages, QStringList{kDuplicate});
+        QCOMPARE(Content(dir.Path()), (QMap<QByteArray, QByteArray>{{"b.jpg", Photo("b")}}));
+        QCOMPARE(d.window->CurrentNames->Strings(1), QByteArray("b.jpg"));
+    }
+
     void renamingTwice()
     {
         FixtureFolder dir;

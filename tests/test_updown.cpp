@@ -100,16 +100,17 @@ private slots:
         const auto down = TUpDownDirection::Down;
         QTest::newRow("0, right") << 0 << up << true << 1 << 1 << 1;
         QTest::newRow("0, right refused") << 0 << up << false << 1 << 0 << 0;
-        QTest::newRow("0, left proposes -1") << 0 << down << true << -1 << 0 << 0;
+        QTest::newRow("0, left proposes -1") << 0 << down << true << -1 << -1 << 0;
         QTest::newRow("0, left refused") << 0 << down << false << -1 << 0 << 0;
         QTest::newRow("50, left") << 50 << down << true << 49 << 49 << 49;
-        QTest::newRow("100, right proposes 101") << 100 << up << true << 101 << 100 << 100;
+        // An accepted proposal beyond the range is held (the selection's mirror), shown limited.
+        QTest::newRow("100, right proposes 101") << 100 << up << true << 101 << 101 << 100;
         // Held beyond the range: the arrows step from what is shown.
-        QTest::newRow("held 120, right") << 120 << up << true << 101 << 120 << 100;
+        QTest::newRow("held 120, right") << 120 << up << true << 101 << 101 << 100;
         QTest::newRow("held 120, left") << 120 << down << true << 99 << 99 << 99;
         QTest::newRow("held 120, left refused") << 120 << down << false << 99 << 120 << 100;
         QTest::newRow("held -5, right") << -5 << up << true << 1 << 1 << 1;
-        QTest::newRow("held -5, left") << -5 << down << true << -1 << -5 << 0;
+        QTest::newRow("held -5, left") << -5 << down << true << -1 << -1 << 0;
     }
     void arrows()
     {
@@ -212,12 +213,19 @@ private slots:
         QCOMPARE(upDown.ShownPosition(), 99);
 
         // Back at the top end, the right arrow proposes 101: the check accepts it (the folder has
-        // that item) while the control keeps showing 100.
+        // that item) while the control keeps showing 100. It holds 101, the selection, so that the
+        // next step either way is a change and runs the check.
         upDown.SetPosition(100);
         upDown.ClickArrow(TUpDownDirection::Up);
         QCOMPARE(selection, 101);
         QCOMPARE(upDown.ShownPosition(), 100);
-        QCOMPARE(int(upDown.Position()), 100);
+        QCOMPARE(int(upDown.Position()), 101);
+        upDown.SetPosition(100);
+        QCOMPARE(selection, 100);
+        upDown.SetPosition(102);
+        upDown.ClickArrow(TUpDownDirection::Up);
+        upDown.SetPosition(102);
+        QCOMPARE(selection, 102);
     }
 
     // Mouse clicks reach the arrows through the owner's guard, which keeps exceptions out of Qt.

@@ -23,7 +23,13 @@ void TFMainMenu::BitBtn1Click(QObject*)
     }
     const QByteArray newName = NewFileName(typed, ComboBox1->ItemBytes(selection));
     const QByteArray target = JoinFolderPath(FolderPath, newName);
-    if (services_.FileExists(target)) {
+    // The name of another item of the list is taken too, also when its file has gone from the
+    // folder behind the program's back: two items naming one file, a later rename of the one would
+    // move the other's file. (A folder at the target is no duplicate: the move refuses it.)
+    bool taken = services_.FileExists(target);
+    for (int i = 0; !taken && i < CurrentNames->Count() && !services_.DirectoryExists(target); ++i)
+        taken = i != selection && CurrentNames->Strings(i) == newName;
+    if (taken) {
         services_.ShowMessage(this, QStringLiteral("ファイル名が重複しています。"));
         return;
     }

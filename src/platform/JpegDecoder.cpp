@@ -48,6 +48,7 @@ struct JpegDecoder::State {
     std::size_t offeredEnd = 0;  // bytes [0, offeredEnd) have been offered to libjpeg
     bool suspendable = false;    // whether the source may suspend at the end of what it offered
     bool eoiInserted = false;    // the data ran out and a fake end-of-image marker was given
+    bool ranOut = false;         // libjpeg wanted bytes beyond the end of the data
     JOCTET eoi[2] = {0xFF, JPEG_EOI};
 
     JpegHeader header;
@@ -96,6 +97,7 @@ boolean FillInput(j_decompress_ptr cinfo)
     }
     WARNMS(cinfo, JWRN_JPEG_EOF);
     s->eoiInserted = true;
+    s->ranOut = true;
     s->src.pub.next_input_byte = s->eoi;
     s->src.pub.bytes_in_buffer = 2;
     return TRUE;
@@ -119,6 +121,8 @@ void SkipInput(j_decompress_ptr cinfo, long count)
     // The data lies contiguous in memory: skipping past the offer simply moves the offer on.
     const std::size_t pos = std::size_t(pub.next_input_byte - s->data);
     const std::size_t target = std::min(s->size, pos + std::size_t(count));
+    if (target < pos + std::size_t(count))
+        s->ranOut = true;
     pub.next_input_byte = s->data + target;
     pub.bytes_in_buffer = 0;
     s->offeredEnd = std::max(s->offeredEnd, target);
@@ -322,6 +326,11 @@ int JpegDecoder::ReadRows(unsigned char* const* rows, int maxRows, int* rowsRead
     if (s->cinfo.output_scanline >= s->cinfo.output_height)
         Close();
     return 0;
+}
+
+bool JpegDecoder::RanOutOfData() const
+{
+    return state_->ranOut;
 }
 
 int JpegDecoder::RowsRead() const

@@ -65,6 +65,11 @@ public:
     int ReadRows(unsigned char* const* rows, int maxRows, int* rowsRead);
     int RowsRead() const;
 
+    // Whether libjpeg asked for bytes beyond the end of the data (it then saw a fake end of
+    // image). When it did not, what it made of the bytes would be the same for any longer data
+    // that begins with them.
+    bool RanOutOfData() const;
+
     // Destroys the decompressor now (abandoning any decode in progress).
     void Close();
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <fcntl.h>
 #include <new>
@@ -93,9 +94,21 @@ QImage PictureBitmap(int width, int height, QImage::Format format)
     return image;
 }
 
-// The whole file, read through one descriptor from its start to its end.
-FileBytes ReadWholeFile(const QByteArray& path)
+// Whether the decoder refuses the header in `head` without looking beyond its end: it would then
+// refuse any file that begins with these bytes, in the same words.
+bool HeaderFailsWithin(const unsigned char* head, std::size_t size)
 {
+    JpegDecoder decoder(head, size);
+    JpegHeader header;
+    return decoder.ReadHeader(&header) != 0 && !decoder.RanOutOfData();
+}
+
+// The photo file, read through one descriptor from its start to its end; but a file whose first
+// kHeadBytes already show it holds no JPEG header (a big file named like a photo that is none)
+// is read no further: those bytes alone give the decoder's error.
+FileBytes ReadPhotoFile(const QByteArray& path)
+{
+    constexpr qint64 kHeadBytes = 64 * 1024;
     if (path.isEmpty() || path.contains('\0'))
         throw Exception(OpenErrorText(path));
     // O_NONBLOCK: a FIFO bearing the name must not hang the program; it is refused below.
@@ -109,12 +122,20 @@ FileBytes ReadWholeFile(const QByteArray& path)
         throw Exception(TooLargeText(path));
 
     FileBytes bytes;
-    bytes.Reserve(std::size_t(st.st_size) + 1); // one spare byte: the file may have grown
+    // One spare byte beyond the size: the file may have grown.
+    bytes.Reserve(std::size_t(std::min<qint64>(qint64(st.st_size) + 1, kHeadBytes)));
+    bool headChecked = false;
     for (;;) {
         if (bytes.Room() == 0) {
+            if (!headChecked) {
+                headChecked = true;
+                if (HeaderFailsWithin(bytes.Data(), bytes.Size()))
+                    return bytes;
+            }
             if (qint64(bytes.Size()) > TJPEGImage::kMaxFileBytes)
                 throw Exception(TooLargeText(path));
-            bytes.Reserve(std::size_t(std::min<qint64>(qint64(bytes.Size()) * 2, TJPEGImage::kMaxFileBytes + 1)));
+            const qint64 wanted = std::max<qint64>(qint64(st.st_size) + 1, qint64(bytes.Size()) * 2);
+            bytes.Reserve(std::size_t(std::min<qint64>(wanted, TJPEGImage::kMaxFileBytes + 1)));
         }
         const ssize_t n = ::read(fd.get(), bytes.End(), bytes.Room());
         if (n < 0) {
@@ -200,10 +221,30 @@ void TJPEGImage::LoadFromFile(const QByteArray& path)
 {
     FileBytes bytes;
     try {
-        bytes = ReadWholeFile(path);
+        bytes = ReadPhotoFile(path);
     } catch (const std::bad_alloc&) {
         throw Exception(TooLargeText(path));
     }
+    Load(std::move(bytes), path);
+}
+
+void TJPEGImage::LoadFromMemory(const QByteArray& bytes, const QByteArray& path)
+{
+    if (bytes.size() > kMaxFileBytes)
+        throw Exception(TooLargeText(path));
+    FileBytes copy;
+    try {
+        copy.Reserve(std::size_t(bytes.size()) + 1);
+    } catch (const std::bad_alloc&) {
+        throw Exception(TooLargeText(path));
+    }
+    std::memcpy(copy.End(), bytes.constData(), std::size_t(bytes.size()));
+    copy.Grow(std::size_t(bytes.size()));
+    Load(std::move(copy), path);
+}
+
+void TJPEGImage::Load(FileBytes bytes, const QByteArray& path)
+{
     JpegHeader header;
     {
         JpegDecoder decoder(bytes.Data(), bytes.Size());

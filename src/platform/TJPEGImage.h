@@ -2,7 +2,8 @@
 // The JPEG picture of a photo frame, over libjpeg-turbo.
 //
 // LoadFromFile reads the file whole into memory (one open, read to the end) and parses only its
-// header, which gives Width and Height. The full decode, at scale 1/1, runs later from that memory,
+// header, which gives Width and Height. A file whose first 64 KiB already hold a header the
+// decoder refuses (a big file named like a photo that is none) is read no further. The full decode, at scale 1/1, runs later from that memory,
 // when the picture is first drawn, and in slices (StartDecode, then DecodeSome until it reports the
 // end) so that the event loop stays live between slices. The rows are decoded straight into the
 // bitmap that is drawn; the file's bytes are let go once the decode has ended. Both lie in pages
@@ -77,6 +78,8 @@ public:
     // empty file gives 41), "ファイル %s は大きすぎて表示できません" (over the limits above).
     // On failure the picture keeps what it held before.
     void LoadFromFile(const QByteArray& path);
+    // The same for the bytes of a file already read: `path` names it in the errors.
+    void LoadFromMemory(const QByteArray& bytes, const QByteArray& path);
 
     bool Empty() const { return !loaded_; }  // nothing loaded yet
     int Width() const { return header_.width; }
@@ -111,6 +114,7 @@ public:
     void SetInputSliceBytes(std::size_t bytes) { sliceBytes_ = bytes; }
 
 private:
+    void Load(FileBytes bytes, const QByteArray& path);
     void BeginDecode(bool quantiseForScreen);
     bool DecodeSlice(int maxMilliseconds, int maxRows);
     bool BeginOutput();

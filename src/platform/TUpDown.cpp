@@ -62,10 +62,11 @@ void TUpDown::ClickArrow(TUpDownDirection direction)
     const int proposed = shown_ + (direction == TUpDownDirection::Up ? Increment() : -Increment());
     if (!AllowChange(static_cast<qint16>(proposed), direction))
         return;
-    if (proposed < Min() || proposed > Max())
-        return;
-    shown_ = proposed;
-    position_ = static_cast<qint16>(shown_);
+    // An accepted proposal is held as an assignment of it would be, also beyond the range (101,
+    // accepted in a folder of more than 101 items): the position held must stay the selection's
+    // mirror, or a later move of the selection onto the stale value would refresh nothing.
+    position_ = static_cast<qint16>(proposed);
+    shown_ = std::clamp(proposed, Min(), Max());
 }
 
 void TUpDown::Clicked(TUpDownDirection direction)

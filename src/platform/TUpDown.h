@@ -36,8 +36,8 @@ public:
     void SetPositionDirect(qint16 value);
 
     // A click on an arrow (Up: the right one, Down: the left one). OnChangingEx is raised with the
-    // shown position plus or minus one before anything moves; when allowed and within Min..Max,
-    // the control shows it and holds it. Refused, or outside the range, nothing moves.
+    // shown position plus or minus one before anything moves; when allowed, the control holds it
+    // and shows it limited to Min..Max, as an assignment would. Refused, nothing moves.
     void ClickArrow(TUpDownDirection direction);
 
     QToolButton* LeftButton() const { return left_; }

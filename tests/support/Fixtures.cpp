@@ -168,12 +168,16 @@ void ReferenceErrorExit(j_common_ptr cinfo)
     std::longjmp(reinterpret_cast<ReferenceError*>(cinfo->err)->jump, 1);
 }
 
-void ReferenceQuiet(j_common_ptr, int) {}
+void ReferenceQuiet(j_common_ptr cinfo, int level)
+{
+    if (level < 0) // a warning: corrupt or truncated data
+        ++cinfo->err->num_warnings;
+}
 
 // The straightforward decode: libjpeg's scanline loop over jpeg_mem_src. Fills `rows` with the
 // decoded rows and `colours` with the colour map; false on a fatal error.
 bool ReferenceDecode(const QByteArray& jpeg, bool quantise, int* width, int* height, int* components,
-                     std::vector<unsigned char>* pixels, QList<QRgb>* colours)
+                     std::vector<unsigned char>* pixels, QList<QRgb>* colours, long* warnings)
 {
     jpeg_decompress_struct cinfo;
     ReferenceError err;
@@ -212,19 +216,23 @@ bool ReferenceDecode(const QByteArray& jpeg, bool quantise, int* width, int* hei
         }
     }
     jpeg_finish_decompress(&cinfo);
+    *warnings = err.pub.num_warnings;
     jpeg_destroy_decompress(&cinfo);
     return true;
 }
 
 } // namespace
 
-QImage DecodeJpegReference(const QByteArray& jpeg, bool quantise)
+QImage DecodeJpegReference(const QByteArray& jpeg, bool quantise, long* warnings)
 {
     int width = 0, height = 0, components = 0;
     std::vector<unsigned char> pixels;
     QList<QRgb> colours;
-    if (!ReferenceDecode(jpeg, quantise, &width, &height, &components, &pixels, &colours))
+    long count = 0;
+    if (!ReferenceDecode(jpeg, quantise, &width, &height, &components, &pixels, &colours, &count))
         return QImage();
+    if (warnings)
+        *warnings = count;
     QImage image(width, height, components == 1 ? QImage::Format_Indexed8 : QImage::Format_RGB888);
     if (components == 1)
         image.setColorTable(colours);

@@ -29,8 +29,9 @@ QByteArray EncodeJpeg(const JpegOptions& options);
 
 // libjpeg's own straightforward decode of a JPEG: scale 1/1, defaults, block smoothing on; RGB888,
 // or when quantising (always for grayscale files) 236 colours into Indexed8 with the colour map as
-// colour table. A null image when libjpeg fails.
-QImage DecodeJpegReference(const QByteArray& jpeg, bool quantise);
+// colour table. A null image when libjpeg fails. `warnings`, when given, receives the number of
+// libjpeg's warnings (corrupt or truncated data).
+QImage DecodeJpegReference(const QByteArray& jpeg, bool quantise, long* warnings = nullptr);
 
 // The JPEG with its frame header (SOF) saying width x height instead.
 QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height);
