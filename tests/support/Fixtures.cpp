@@ -34,9 +34,10 @@ QImage FixturePixels(const JpegOptions& o)
         uchar* row = image.scanLine(y);
         for (int x = 0; x < o.width; ++x) {
             // Smooth gradients with a seed-dependent tilt: compresses well, decodes distinctly.
-            const int r = (x * 255 / std::max(1, o.width - 1) + int(o.seed) * 37) & 0xFF;
-            const int g = (y * 255 / std::max(1, o.height - 1) + int(o.seed) * 91) & 0xFF;
-            const int b = ((x + y) * 4 + int(o.seed) * 53) & 0xFF;
+            // Unsigned arithmetic: any seed wraps instead of overflowing.
+            const int r = int((unsigned(x * 255 / std::max(1, o.width - 1)) + o.seed * 37u) & 0xFFu);
+            const int g = int((unsigned(y * 255 / std::max(1, o.height - 1)) + o.seed * 91u) & 0xFFu);
+            const int b = int((unsigned((x + y) * 4) + o.seed * 53u) & 0xFFu);
             if (o.grayscale) {
                 row[x] = uchar(withNoise((r + g + b) / 3));
             } else {
