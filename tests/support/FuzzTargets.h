@@ -26,8 +26,10 @@ inline constexpr qint64 kFuzzMaxDecodePixels = qint64(1) << 20;
 // Loads `bytes` as the bytes of a photo file, then decodes the picture for a 24-bit screen in small
 // slices with a small input step, checking it against libjpeg's plain decode; then starts the
 // decode for an 8-bit screen, abandons it, and runs it again to its end, also checked against
-// libjpeg's plain decode.
-JpegTargetOutcome RunJpegTarget(const QByteArray& bytes);
+// libjpeg's plain decode. With a scratch file, the bytes followed by more than 64 KiB of filler
+// are also loaded from that file, which must come out as loading them from memory does (the load
+// reads a file's head first and the rest only when the head does not decide).
+JpegTargetOutcome RunJpegTarget(const QByteArray& bytes, const QByteArray& scratchFile = {});
 
 struct DetailsTargetOutcome {
     QStringList columns;  // columns 0..31 as ItemDetails answers them
