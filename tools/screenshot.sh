@@ -11,18 +11,8 @@ root=$PWD
 if [[ ${1:-} != --on-virtual-screen ]]; then
   out=$(realpath -m "${1:-docs/screenshot.png}")
 
-  missing=()
-  while read -r pkg; do
-    [[ -z "$pkg" || "$pkg" == \#* ]] && continue
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
-  done < tools/screenshot-packages.txt
-  if ((${#missing[@]})); then
-    sudo=""
-    [[ $(id -u) -ne 0 ]] && sudo="sudo"
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
-  fi
+  # Both lists in one apt-get run; setup.sh then finds its own packages there.
+  tools/install-packages.sh tools/screenshot-packages.txt tools/packages.txt
   [[ -n ${PORTEO_BIN:-} ]] || tools/setup.sh
 
   work=$(mktemp -d)
