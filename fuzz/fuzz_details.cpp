@@ -7,32 +7,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <unistd.h>
 
 namespace {
-QByteArray gDir;
 QByteArray gPath;
-
-void RemoveFiles()
-{
-    ::unlink(gPath.constData());
-    ::rmdir(gDir.constData());
-}
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     static QCoreApplication app(*argc, *argv); // the MIME database and locales want one
-    std::string dir = (qEnvironmentVariableIsSet("TMPDIR") ? qgetenv("TMPDIR").toStdString() : "/tmp")
-        + "/porteo-fuzz-details-XXXXXX";
-    if (!::mkdtemp(dir.data())) {
-        std::perror("mkdtemp");
-        std::abort();
-    }
-    gDir = QByteArray::fromStdString(dir);
-    gPath = gDir + "/photo.jpg";
-    std::atexit(RemoveFiles);
+    gPath = FuzzScratchFile("fuzz-details");
     return 0;
 }
 

@@ -8,31 +8,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <unistd.h>
 
 namespace {
-QByteArray gDir;
 QByteArray gPath;
-
-void RemoveFiles()
-{
-    ::unlink(gPath.constData());
-    ::rmdir(gDir.constData());
-}
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    std::string dir = (qEnvironmentVariableIsSet("TMPDIR") ? qgetenv("TMPDIR").toStdString() : "/tmp")
-        + "/porteo-fuzz-jpeg-XXXXXX";
-    if (!::mkdtemp(dir.data())) {
-        std::perror("mkdtemp");
-        std::abort();
-    }
-    gDir = QByteArray::fromStdString(dir);
-    gPath = gDir + "/photo.jpg";
-    std::atexit(RemoveFiles);
+    gPath = FuzzScratchFile("fuzz-jpeg");
     return 0;
 }
 

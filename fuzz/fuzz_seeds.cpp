@@ -8,11 +8,9 @@
 #include "Fixtures.h"
 #include "MetadataFixtures.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <cstdio>
 
 namespace {
@@ -117,13 +115,7 @@ int main(int argc, char** argv)
     Write("truncated.jpg", photo.left(photo.size() / 2));
 
     Write("exif.tif", ExifBlockAsTiff(tagged));
-    QImage image(8, 6, QImage::Format_RGB888);
-    image.fill(Qt::darkCyan);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    Write("picture.png", png);
+    Write("picture.png", PngBytes());
     Write("notes.txt", "not a photo\n");
 
     std::printf("fuzz_seeds: %d files in %s\n", gWritten, qPrintable(gFolder));

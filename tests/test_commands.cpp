@@ -37,12 +37,6 @@ void Activate(WindowDriver& d)
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d.window->Edit2));
 }
 
-// One slideshow tick, as the timer gives it (through its connection and the handler guard).
-void Tick(WindowDriver& d)
-{
-    QVERIFY(QMetaObject::invokeMethod(d.window->Timer1, "timeout", Qt::DirectConnection));
-}
-
 // Counts the key presses that reach a widget after the window has seen them.
 class KeySpy : public QObject {
 public:
@@ -269,7 +263,7 @@ private slots:
         const int refreshes = d.window->RefreshCount();
         QList<int> seen;
         for (int i = 0; i < 4; ++i) {
-            Tick(d);
+            d.Tick();
             seen << d.window->ComboBox1->ItemIndex();
         }
         QCOMPARE(seen, (QList<int>{1, 2, 0, 1}));
@@ -289,7 +283,7 @@ private slots:
         d.Open(dir.Path());
         Activate(d);
         QTest::keyClicks(d.window->Edit2, "trip");
-        Tick(d);
+        d.Tick();
         QCOMPARE(d.window->ComboBox1->ItemIndex(), 1);
         QCOMPARE(d.window->Edit2->text(), QString("trip"));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(d.window->Edit2));
@@ -317,8 +311,8 @@ private slots:
         const QString name = d.window->Edit1->text();
         const int refreshes = d.window->RefreshCount();
         const int selection = d.window->ComboBox1->ItemIndex();
-        Tick(d);
-        Tick(d);
+        d.Tick();
+        d.Tick();
         QCOMPARE(d.window->ComboBox1->ItemIndex(), selection);
         QCOMPARE(d.window->RefreshCount(), refreshes);
         QCOMPARE(d.PositionText(), position);
@@ -337,18 +331,18 @@ private slots:
         FillNumbered(second, 4);
         WindowDriver d;
         d.window->S1->trigger();
-        Tick(d);
+        d.Tick();
         d.Open(first.Path());
         QVERIFY(d.window->Timer1->isActive());
-        Tick(d);
-        Tick(d);
+        d.Tick();
+        d.Tick();
         QCOMPARE(d.window->ComboBox1->ItemIndex(), 2);
 
         d.Open(second.Path());
         QVERIFY(d.window->Timer1->isActive());
         QCOMPARE(d.window->ComboBox1->ItemIndex(), 0);
         const int refreshes = d.window->RefreshCount();
-        Tick(d);
+        d.Tick();
         QCOMPARE(d.window->ComboBox1->ItemIndex(), 1);
         QCOMPARE(d.window->RefreshCount(), refreshes + 1);
         QCOMPARE(d.PositionText(), QString("[選択]2/[合計]4"));
@@ -364,11 +358,11 @@ private slots:
         d.Open(dir.Path());
         d.window->S1->trigger();
         d.services.shellFactory = [] { return MakeShellFailingNameSpace(); };
-        Tick(d);
+        d.Tick();
         QCOMPARE(d.services.errorReports, QStringList{"シェルを作成できません."});
         QVERIFY(d.window->Timer1->isActive());
         d.services.shellFactory = nullptr;
-        Tick(d);
+        d.Tick();
         QCOMPARE(d.window->ComboBox1->ItemIndex(), 2);
         QCOMPARE(d.PositionText(), QString("[選択]3/[合計]3"));
     }
@@ -395,7 +389,7 @@ private slots:
         QVERIFY(!d.window->CurrentNames);
 
         const int refreshes = d.window->RefreshCount();
-        Tick(d);
+        d.Tick();
         QCOMPARE(d.window->RefreshCount(), refreshes);
         QCOMPARE(d.window->ComboBox1->ItemIndex(), 0);
         QVERIFY(d.services.errorReports.isEmpty());

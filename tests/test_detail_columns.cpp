@@ -62,17 +62,6 @@ QByteArray ToCp932(const QByteArray& utf8)
     return out;
 }
 
-qint64 BytesReadByProcess()
-{
-    QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : io.readAll().split('\n'))
-        if (line.startsWith("rchar:"))
-            return line.mid(6).trimmed().toLongLong();
-    return -1;
-}
-
 // The twenty texts of an item in line order.
 QStringList Lines(const ItemDetails& details)
 {

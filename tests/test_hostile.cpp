@@ -39,33 +39,15 @@ QString CannotOpenFolder(const QByteArray& path)
     return QStringLiteral("フォルダ %1 を開けません.").arg(DisplayText(path));
 }
 
-// Bytes this process has read through read() and its kin so far.
-qint64 BytesRead()
-{
-    QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : io.readAll().split('\n'))
-        if (line.startsWith("rchar:"))
-            return line.mid(6).trimmed().toLongLong();
-    return -1;
-}
-
-// What a user's pick in the list's popup does: the list moves, then reports the choice.
+// A pick of the list's item of that name.
 void Pick(WindowDriver& d, const QByteArray& name)
 {
     for (int i = 0; i < d.window->ComboBox1->Items(); ++i)
         if (d.window->ComboBox1->ItemBytes(i) == name) {
-            d.window->ComboBox1->setCurrentIndex(i);
-            emit d.window->ComboBox1->activated(i);
+            d.ChooseInList(i);
             return;
         }
     QFAIL("no such item in the list");
-}
-
-void Tick(WindowDriver& d)
-{
-    QMetaObject::invokeMethod(d.window->Timer1, "timeout");
 }
 
 QStringList MemoLines(WindowDriver& d)
@@ -213,9 +195,9 @@ private slots:
         d.Open(dir.Path());
         Pick(d, "z.jpg");
         d.services.errorReports.clear();
-        const qint64 readBefore = BytesRead();
+        const qint64 readBefore = BytesReadByProcess();
         Pick(d, name);
-        const qint64 read = BytesRead() - readBefore;
+        const qint64 read = BytesReadByProcess() - readBefore;
         if (report.contains(QLatin1String("%1")))
             report = report.arg(DisplayText(path));
         QCOMPARE(d.services.errorReports, report.isEmpty() ? QStringList() : QStringList{report});
@@ -240,7 +222,7 @@ private slots:
         d.Key(last ? Qt::Key_F4 : Qt::Key_F3);
         QCOMPARE(d.window->ComboBox1->ItemIndex(), index);
         for (int i = 0; i < d.window->ComboBox1->Items(); ++i)
-            Tick(d);
+            d.Tick();
         QCOMPARE(d.window->ComboBox1->ItemIndex(), index);
         QTRY_COMPARE(d.window->Image1->Picture() != nullptr, picture);
     }
@@ -358,7 +340,7 @@ private slots:
         QCOMPARE(d.window->Edit1->text(), QStringLiteral("a"));
         QVERIFY(d.window->Image1->Picture());
 
-        Tick(d);
+        d.Tick();
         QCOMPARE(d.services.errorReports.size(), 2);
         d.window->Edit2->setText(QStringLiteral("x"));
         d.Key(Qt::Key_F5);
@@ -429,7 +411,7 @@ private slots:
             d.Key(Qt::Key_F3);
             d.window->Edit2->setText(QStringLiteral("x"));
             d.Key(Qt::Key_F5);
-            Tick(d);
+            d.Tick();
             QTest::mouseClick(d.window->UpDown1->RightButton(), Qt::LeftButton);
             QCOMPARE(d.window->RefreshCount(), refreshes);
             QCOMPARE(d.services.messages, QStringList());

@@ -4,7 +4,6 @@
 #include "platform/JpegMessages.h"
 #include "platform/TJPEGImage.h"
 
-#include <QBuffer>
 #include <QtTest>
 #include <cstdio>
 #include <jpeglib.h>
@@ -31,17 +30,6 @@ QString LoadError(TJPEGImage& picture, const QByteArray& path)
 QString OpenError(const QByteArray& path)
 {
     return QStringLiteral("ファイル %1 は開けません").arg(QString::fromUtf8(path));
-}
-
-QByteArray PngBytes()
-{
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 // Decodes in the smallest steps: one row a call, and (unless told otherwise) a tiny input offer,

@@ -458,7 +458,7 @@ private:
             }
             break;
         case Kind::Tick:
-            QMetaObject::invokeMethod(w->Timer1, "timeout");
+            driver_->Tick();
             if (Count() > 0) {
                 sel_ = sel_ < Count() - 1 ? sel_ + 1 : 0;
                 refreshed = Mirror();
@@ -472,11 +472,9 @@ private:
                 return {};
             int target = sel_;
             if (x.kind == Kind::ListPick) {
-                // What a pick in the popup does: the list moves, then reports the choice.
                 target = Choose(x.a, opening_);
                 what = QStringLiteral("pick %1 in the list").arg(DisplayText(opening_[target]));
-                w->ComboBox1->setCurrentIndex(target);
-                emit w->ComboBox1->activated(target);
+                driver_->ChooseInList(target);
             } else {
                 static const Qt::Key keys[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_End};
                 const Qt::Key key = keys[x.a % 4];

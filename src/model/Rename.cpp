@@ -27,8 +27,9 @@ void TFMainMenu::BitBtn1Click(QObject*)
     // folder behind the program's back: two items naming one file, a later rename of the one would
     // move the other's file. (A folder at the target is no duplicate: the move refuses it.)
     bool taken = services_.FileExists(target);
-    for (int i = 0; !taken && i < CurrentNames->Count() && !services_.DirectoryExists(target); ++i)
-        taken = i != selection && CurrentNames->Strings(i) == newName;
+    if (!taken && !services_.DirectoryExists(target))
+        for (int i = 0; !taken && i < CurrentNames->Count(); ++i)
+            taken = i != selection && CurrentNames->Strings(i) == newName;
     if (taken) {
         services_.ShowMessage(this, QStringLiteral("ファイル名が重複しています。"));
         return;

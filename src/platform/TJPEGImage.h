@@ -2,12 +2,13 @@
 // The JPEG picture of a photo frame, over libjpeg-turbo.
 //
 // LoadFromFile reads the file whole into memory (one open, read to the end) and parses only its
-// header, which gives Width and Height. A file whose first 64 KiB already hold a header the
-// decoder refuses (a big file named like a photo that is none) is read no further. The full decode, at scale 1/1, runs later from that memory,
-// when the picture is first drawn, and in slices (StartDecode, then DecodeSome until it reports the
-// end) so that the event loop stays live between slices. The rows are decoded straight into the
-// bitmap that is drawn; the file's bytes are let go once the decode has ended. Both lie in pages
-// of their own, asked for as huge pages, which go back to the system when let go.
+// header, which gives Width and Height. A file whose first 64 KiB already hold a header the decoder
+// refuses (a big file named like a photo that is none) is read no further. The full decode, at
+// scale 1/1, runs later from that memory, when the picture is first drawn, and in slices
+// (StartDecode, then DecodeSome until it reports the end) so that the event loop stays live between
+// slices. The rows are decoded straight into the bitmap that is drawn; the file's bytes are let go
+// once the decode has ended. Both lie in pages of their own, asked for as huge pages, which go back
+// to the system when let go.
 //
 // The decoded bitmap:
 // - colour files: 24-bit (QImage::Format_RGB888), decoded straight into the bitmap's rows;

@@ -10,7 +10,6 @@
 
 #include <QByteArray>
 #include <QMainWindow>
-#include <QPointer>
 #include <functional>
 #include <memory>
 

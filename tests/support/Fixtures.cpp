@@ -1,5 +1,7 @@
 #include "Fixtures.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QtTest>
 #include <algorithm>
 #include <csetjmp>
@@ -98,6 +100,28 @@ QByteArray EncodeJpeg(const JpegOptions& o)
     QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
     free(buffer);
     return bytes;
+}
+
+QByteArray PngBytes()
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+qint64 BytesReadByProcess()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
 }
 
 void WriteBytes(const QByteArray& path, const QByteArray& bytes)

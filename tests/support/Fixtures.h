@@ -39,6 +39,13 @@ QByteArray WithFrameSize(const QByteArray& jpeg, int width, int height);
 // The JPEG with `bytes` inserted just before its scanIndex-th (0-based) start-of-scan marker.
 QByteArray InsertBeforeScan(const QByteArray& jpeg, int scanIndex, const QByteArray& bytes);
 
+// A small PNG picture: a file that is no JPEG, whatever its name.
+QByteArray PngBytes();
+
+// Bytes this process has read through read() and its kin so far (-1 when unknown): the difference
+// over a call tells how much of a file it read.
+qint64 BytesReadByProcess();
+
 // Writes bytes to a path (bytes, as the file system takes them); fails the test on error.
 void WriteBytes(const QByteArray& path, const QByteArray& bytes);
 

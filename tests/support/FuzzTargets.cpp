@@ -10,7 +10,10 @@
 #include <QRegularExpression>
 #include <functional>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -301,4 +304,29 @@ DetailsTargetOutcome RunDetailsTarget(const QByteArray& bytes, const QByteArray&
         if (!out.columns[column].isEmpty())
             violated(QStringLiteral("column %1 is not empty").arg(column));
     return out;
+}
+
+namespace {
+QByteArray gScratchDir;
+QByteArray gScratchFile;
+
+void RemoveScratch()
+{
+    ::unlink(gScratchFile.constData());
+    ::rmdir(gScratchDir.constData());
+}
+} // namespace
+
+QByteArray FuzzScratchFile(const char* target)
+{
+    std::string dir = (qEnvironmentVariableIsSet("TMPDIR") ? qgetenv("TMPDIR").toStdString() : "/tmp")
+        + "/porteo-" + target + "-XXXXXX";
+    if (!::mkdtemp(dir.data())) {
+        std::perror("mkdtemp");
+        std::abort();
+    }
+    gScratchDir = QByteArray::fromStdString(dir);
+    gScratchFile = gScratchDir + "/photo.jpg";
+    std::atexit(RemoveScratch);
+    return gScratchFile;
 }

@@ -38,3 +38,8 @@ struct DetailsTargetOutcome {
 
 // Writes `bytes` to the file at `path` (replacing it) and reads its details.
 DetailsTargetOutcome RunDetailsTarget(const QByteArray& bytes, const QByteArray& path);
+
+// For a fuzz target's set-up: makes a folder of its own under $TMPDIR (else /tmp), named after
+// `target`, and returns the path of "photo.jpg" in it. The file and the folder go at exit; a
+// folder that cannot be made aborts.
+QByteArray FuzzScratchFile(const char* target);

@@ -30,6 +30,17 @@ void WindowDriver::Key(Qt::Key key, Qt::KeyboardModifiers modifiers)
     QTest::keyClick(window->windowHandle(), key, modifiers);
 }
 
+void WindowDriver::ChooseInList(int row)
+{
+    window->ComboBox1->setCurrentIndex(row);
+    emit window->ComboBox1->activated(row);
+}
+
+void WindowDriver::Tick()
+{
+    QVERIFY(QMetaObject::invokeMethod(window->Timer1, "timeout", Qt::DirectConnection));
+}
+
 QStringList WindowDriver::ListNames() const
 {
     QStringList names;

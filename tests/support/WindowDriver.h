@@ -29,6 +29,11 @@ struct WindowDriver {
     void Open(const std::optional<QByteArray>& path);
     // Presses a key as the keyboard would: the window sees it first, then the focused control.
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // What a pick of `row` in the list's popup does, without the popup: the list moves, then
+    // reports the choice (PickInList in ListPick.h goes through the real popup).
+    void ChooseInList(int row);
+    // One slideshow tick, as the timer gives it (through its connection and the handler guard).
+    void Tick();
     QStringList ListNames() const;   // the opening names as shown
     QString PositionText() const;    // the status bar's text
     QString Caption() const;
